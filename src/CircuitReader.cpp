@@ -1,0 +1,149 @@
+// Reading a circuit file into the InterActGraph: qubit tables, interaction graph, grid size,
+// filler qubits, node records and the circuit text.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "InterActGraph.h"
+#include "Tokens.h"
+
+namespace {
+
+// The k-th candidate name for a filler qubit: xxc0 .. xxc~, then xxc79, xxc80, ...
+std::string fillerName(int k) {
+  if (k <= 78) return "xxc" + std::string(1, static_cast<char>(48 + k));
+  return "xxc" + std::to_string(k);
+}
+
+}  // namespace
+
+InterActGraph::InterActGraph(std::string inFile, int W, int H, int gateLimit)
+    : inFile(std::move(inFile)) {
+  struct stat st;
+  std::ifstream in;
+  if (stat(this->inFile.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) in.open(this->inFile);
+  if (!in.is_open()) {
+    std::cout << "Cannot open file: " << this->inFile << std::endl;
+    std::exit(1);
+  }
+  read(in, W, H, gateLimit);
+  if (!readError.empty()) {
+    std::cout << readError << std::endl;
+    std::exit(1);
+  }
+}
+
+InterActGraph::InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit)
+    : inFile(std::move(inFile)) {
+  read(in, W, H, gateLimit);
+}
+
+void InterActGraph::enterQubit(const std::string& name) {
+  nameToIdx.insert({name, nodeNum});
+  idxToName[nodeNum] = name;
+  addNode(nodeNum);
+  ++nodeNum;
+}
+
+void InterActGraph::gridStep(int& W, int& H) {
+  qubitNum = nodeNum;
+  if (nodeNum > 0 && nodeNum > static_cast<long long>(W) * H) {
+    H = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(nodeNum))));
+    W = static_cast<int>(std::ceil(static_cast<double>(nodeNum) / H));
+  } else if (W < 0 || H < 0) {
+    W = 0;
+    H = 0;
+  }
+  workGrid = Grid(W, H);
+  grid = Grid(W, H);
+  long long spare = static_cast<long long>(W) * H - nodeNum;
+  for (int k = 0; spare > 0; ++k) {
+    const std::string name = fillerName(k);
+    if (nameToIdx.count(name)) continue;
+    enterQubit(name);
+    --spare;
+  }
+}
+
+void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
+  int gateCounter = 0;
+  int lineNo = 0;
+  bool begun = false;
+  bool ended = false;
+  std::string line;
+  std::vector<std::string> tokens;
+
+  // Records the first malformed line; reading stops there.
+  auto reject = [&](const std::string& reason) {
+    readError = "Malformed circuit, line " + std::to_string(lineNo) + ": " + reason;
+  };
+  // A name counts as declared when a qubit line before .begin entered it (fillers do not).
+  auto declared = [&](const std::string& name) {
+    auto it = nameToIdx.find(name);
+    return it != nameToIdx.end() && it->second < (begun ? qubitNum : nodeNum);
+  };
+
+  while (std::getline(in, line)) {
+    ++lineNo;
+    CircuitLine entry;
+    entry.start = circuitText.size();
+    entry.length = line.size();
+    circuitText += line;
+    circuitText += '\n';
+    splitTokens(line, tokens);
+    if (tokens.empty()) {
+      lines.push_back(entry);
+      continue;
+    }
+    const std::string& first = tokens[0];
+    if (first == "qubit") {
+      if (tokens.size() < 2) return reject("qubit line without a name");
+      const std::string& name = tokens[1];
+      if (declared(name)) return reject("qubit " + name + " declared twice");
+      if (begun) return reject("qubit " + name + " declared after .begin");
+      enterQubit(name);
+      entry.kind = CircuitLine::kQubitDecl;
+    } else if (first == ".begin") {
+      if (begun) return reject("second .begin line");
+      gridStep(W, H);
+      begun = true;
+      entry.kind = CircuitLine::kBegin;
+    } else if (isTwoQubitGate(first)) {
+      if (tokens.size() < 3) return reject(first + " needs two qubit operands");
+      if (!declared(tokens[1])) return reject("undeclared qubit " + tokens[1]);
+      if (!declared(tokens[2])) return reject("undeclared qubit " + tokens[2]);
+      if (tokens[1] == tokens[2]) return reject(first + " acts twice on qubit " + tokens[1]);
+      if (ended) return reject(first + " after .end");
+      const int u = nameToIdx[tokens[1]];
+      const int v = nameToIdx[tokens[2]];
+      if (gateLimit == -1 || (gateLimit >= 0 && gateCounter <= gateLimit)) addEdge(u, v);
+      ++gateCounter;
+      entry.kind = CircuitLine::kGate;
+      entry.mnemonic = first;
+      entry.q1 = u;
+      entry.q2 = v;
+      if (tokens.size() > 3) entry.trailing = tokens[3];
+    } else if (first == ".end") {
+      if (!begun) return reject(".end before .begin");
+      if (ended) return reject("second .end line");
+      ended = true;
+      entry.kind = CircuitLine::kEnd;
+    } else if (first == ".qubit") {
+      entry.kind = CircuitLine::kQubitCount;
+    }
+    lines.push_back(entry);
+  }
+  if (!begun) {
+    readError = "Malformed circuit: no .begin line";
+    return;
+  }
+  if (!ended) {
+    readError = "Malformed circuit: no .end line";
+    return;
+  }
+  buildMaps();
+  gateNum = gateCounter;
+}

@@ -1,0 +1,38 @@
+#include "MappedOutput.h"
+
+#include <fstream>
+
+void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName) {
+  out << ".qubit " << nodeNum << "\n\n";
+  for (int j = 0; j < nodeNum; ++j) out << "qubit " << idxToName[j] << '\n';
+}
+
+void writeGateLine(std::ostream& out, const std::string& mnemonic, const std::string& site1,
+                   const std::string& site2, const std::string& trailing) {
+  out << mnemonic << ' ' << site1 << ' ' << site2 << ' ' << trailing << '\n';
+}
+
+void writeSwapLine(std::ostream& out, const std::string& site1, const std::string& site2) {
+  out << "SWAP " << site1 << ' ' << site2 << '\n';
+}
+
+std::string layoutText(const AllocMatrix& alloc, int width, int height,
+                       std::map<int, std::string>& idxToName) {
+  std::string text;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      text += idxToName[alloc[y][x]];
+      text += ' ';
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+bool writeWholeFile(const std::string& path, const std::string& text) {
+  std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!file) return false;
+  file << text;
+  file.close();
+  return !file.fail();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "GridPaths.h"
+
+// Line formats of the mapped-circuit file and the layout file.
+
+// ".qubit N", an empty line, then "qubit NAME" for every qubit index 0 .. nodeNum-1.
+void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName);
+
+// A two-qubit gate on two sites: four fields joined by single spaces (the last may be empty).
+void writeGateLine(std::ostream& out, const std::string& mnemonic, const std::string& site1,
+                   const std::string& site2, const std::string& trailing);
+
+// An inserted SWAP: "SWAP s1 s2" with no trailing space.
+void writeSwapLine(std::ostream& out, const std::string& site1, const std::string& site2);
+
+// The layout table: one line per row, each site's qubit name followed by a space.
+std::string layoutText(const AllocMatrix& alloc, int width, int height,
+                       std::map<int, std::string>& idxToName);
+
+// Replaces the file at `path` with `text`; false when it could not be written in full.
+bool writeWholeFile(const std::string& path, const std::string& text);

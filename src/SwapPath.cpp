@@ -1,0 +1,130 @@
+#include "SwapPath.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+
+std::vector<Location> findMidPoint(Location& a, Location& b, bool isTall) {
+  const int n = dist(a, b) + 1;
+  const int m = n / 2;
+  std::vector<int> offsets;
+  int v = m;
+  for (int i = 0; i <= n; ++i) {
+    v += static_cast<int>(i * std::pow(-1.0, i));
+    if (v >= 0 && v <= n) offsets.push_back(v);
+  }
+  const int sx = b.x > a.x ? 1 : -1;
+  const int sy = b.y > a.y ? 1 : -1;
+  const int loX = std::min(a.x, b.x), hiX = std::max(a.x, b.x);
+  const int loY = std::min(a.y, b.y), hiY = std::max(a.y, b.y);
+  std::vector<Location> result;
+  for (int k : offsets) {
+    for (int t = 0; t <= k; ++t) {
+      const Location site = isTall ? Location{a.x + sx * t, a.y + sy * (k - t)}
+                                   : Location{a.x + sx * (k - t), a.y + sy * t};
+      if (site.x >= loX && site.x <= hiX && site.y >= loY && site.y <= hiY) {
+        result.push_back(site);
+      }
+    }
+  }
+  return result;
+}
+
+int lookaheadCost(const GateBuffer& futureGates, QubitLocMap& qubitLoc) {
+  int cost = 0;
+  for (const auto& gate : futureGates) cost += dist(qubitLoc[gate.first], qubitLoc[gate.second]);
+  return cost;
+}
+
+QubitLocMap buildQubitLoc(const AllocMatrix& alloc) {
+  QubitLocMap qubitLoc;
+  for (int y = 0; y < static_cast<int>(alloc.size()); ++y) {
+    for (int x = 0; x < static_cast<int>(alloc[y].size()); ++x) {
+      if (alloc[y][x] != -1) qubitLoc.insert({alloc[y][x], Location{x, y}});
+    }
+  }
+  return qubitLoc;
+}
+
+namespace {
+
+typedef std::vector<std::vector<Location>> RouteList;
+
+// Index of the first route with the lowest look-ahead cost after moving along its first
+// `keep(route)` steps, each tried on fresh copies of the placement.
+template <typename Steps>
+std::size_t cheapestRoute(const RouteList& routes, Steps steps, const AllocMatrix& alloc,
+                          const QubitLocMap& qubitLoc, const GateBuffer& futureGates) {
+  int best = INT_MAX;
+  std::size_t bestIndex = 0;
+  for (std::size_t i = 0; i < routes.size(); ++i) {
+    const std::vector<Location>& route = routes[i];
+    AllocMatrix trialAlloc = alloc;
+    QubitLocMap trialLoc = qubitLoc;
+    for (int j = 0; j < steps(route); ++j) applySwap(route[j], route[j + 1], trialAlloc, trialLoc);
+    const int cost = lookaheadCost(futureGates, trialLoc);
+    if (cost < best) {
+      best = cost;
+      bestIndex = i;
+    }
+  }
+  return bestIndex;
+}
+
+}  // namespace
+
+double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
+                    std::pair<Location, Location>& ends, AllocMatrix& alloc,
+                    GateBuffer& futureGates, bool isTall) {
+  const int dirA = quadrantCode(a, meet);
+  const int dirB = quadrantCode(b, meet);
+  // a's qubit walks all the way onto meet; b's qubit stops one site short of it.
+  auto stepsA = [](const std::vector<Location>& r) { return static_cast<int>(r.size()) - 1; };
+  auto stepsB = [](const std::vector<Location>& r) {
+    return std::max(static_cast<int>(r.size()) - 2, 0);
+  };
+
+  RouteList pathsA;
+  std::vector<Location> visited;
+  std::vector<Location> path;
+  trail(a, meet, dirA, visited, path, pathsA, isTall);
+  const QubitLocMap qubitLoc = buildQubitLoc(alloc);
+  const std::vector<Location>& PA =
+      pathsA[cheapestRoute(pathsA, stepsA, alloc, qubitLoc, futureGates)];
+
+  RouteList pathsB;
+  trail(b, meet, dirB, visited, path, pathsB, isTall);
+  const std::vector<Location>& QB =
+      pathsB[cheapestRoute(pathsB, stepsB, alloc, qubitLoc, futureGates)];
+
+  // Interleave the two walks: a's first step, b's first step, a's second step, ...
+  swaps.clear();
+  const int movesA = stepsA(PA);
+  const int movesB = stepsB(QB);
+  for (int j = 0; j < movesA || j < movesB; ++j) {
+    if (j < movesA) swaps.push_back({PA[j], PA[j + 1]});
+    if (j < movesB) swaps.push_back({QB[j], QB[j + 1]});
+  }
+
+  ends.first = PA.size() >= 2 ? PA.back() : a;
+  ends.second = QB.size() >= 3 ? QB[QB.size() - 2] : b;
+  if (ends.first == ends.second) {
+    if (b != meet) {
+      std::cout << "error!" << std::endl;
+      std::exit(1);
+    }
+    // a's last step pushed b's qubit back onto the site a's route came from.
+    if (PA.size() >= 2) ends.second = PA[PA.size() - 2];
+  }
+
+  AllocMatrix finalAlloc = alloc;
+  QubitLocMap finalLoc = qubitLoc;
+  for (int j = 0; j < movesA; ++j) applySwap(PA[j], PA[j + 1], finalAlloc, finalLoc);
+  for (int j = 0; j < movesB; ++j) applySwap(QB[j], QB[j + 1], finalAlloc, finalLoc);
+  double cost = 0.0;
+  for (const auto& gate : futureGates) {
+    cost += dist(finalLoc[gate.first], finalLoc[gate.second]);
+  }
+  return cost;
+}

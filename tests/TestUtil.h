@@ -1,0 +1,85 @@
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "InterActGraph.h"
+
+// Helpers shared by the test suites.
+namespace testutil {
+
+// Reads a whole file; empty when it cannot be read.
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// A fresh scratch folder for one test.
+inline std::string tempDir() {
+  char pattern[] = "/tmp/gridswap-test-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  return dir ? dir : "/tmp";
+}
+
+// Standard output and exit status of a finished command.
+struct RunResult {
+  std::string out;
+  int status = -1;
+};
+
+// Runs a shell command line, capturing standard output.
+inline RunResult run(const std::string& command) {
+  RunResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return result;
+}
+
+// Quotes an argument for the shell.
+inline std::string quote(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs the built gridswap with the given arguments.
+inline RunResult runGridswap(const std::vector<std::string>& args) {
+  std::string command = GRIDSWAP_BIN;
+  for (const std::string& a : args) command += " " + quote(a);
+  return run(command + " 2>/dev/null");
+}
+
+// The lines of a text, without their line feeds.
+inline std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+// Reads a circuit held in a string.
+inline std::unique_ptr<InterActGraph> readCircuit(const std::string& text, int W = 1, int H = 1,
+                                                  int gateLimit = -1) {
+  std::istringstream in(text);
+  return std::make_unique<InterActGraph>(in, "memory", W, H, gateLimit);
+}
+
+}  // namespace testutil
