@@ -42,4 +42,6 @@ int InterActGraph::insertSwap1(std::string outFile) {
   return baseline(*this, &out);
 }
 
-int InterActGraph::baselineCost() { return baseline(*this, nullptr); }
+int InterActGraph::baselineCost() {
+  return baseline(*this, nullptr);
+}

@@ -22,7 +22,9 @@ const char* const kUsage = "<input file> <output file> <grid W> <grid H> <window
 }
 
 // A numeric argument as strtol reads it in base 10, taken as an int.
-int toInt(const char* text) { return static_cast<int>(std::strtol(text, nullptr, 10)); }
+int toInt(const char* text) {
+  return static_cast<int>(std::strtol(text, nullptr, 10));
+}
 
 // True when `output` names the input file, by path or as the same existing file.
 bool sameFile(const std::string& input, const std::string& output) {
@@ -42,8 +44,8 @@ bool writable(const std::string& path) {
 double secondsSince(const timespec& start) {
   timespec end;
   clock_gettime(CLOCK_MONOTONIC, &end);
-  const long long ns = (end.tv_sec * 1000000000LL + end.tv_nsec) -
-                       (start.tv_sec * 1000000000LL + start.tv_nsec);
+  const long long ns =
+      (end.tv_sec * 1000000000LL + end.tv_nsec) - (start.tv_sec * 1000000000LL + start.tv_nsec);
   return static_cast<double>(ns) / 1e9;
 }
 

@@ -19,10 +19,12 @@ void Grid::trivialLocate() {
 void Grid::randomLocate() {
   const int n = width * height;
   std::vector<int> order(n);
-  for (int i = 0; i < n; ++i) order[i] = i;
+  for (int i = 0; i < n; ++i)
+    order[i] = i;
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   // One exchange pass with a random partner per entry (not Fisher-Yates).
-  for (int i = 0; i < n; ++i) std::swap(order[i], order[std::rand() % n]);
+  for (int i = 0; i < n; ++i)
+    std::swap(order[i], order[std::rand() % n]);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       allocationMap[y][x] = order[y * width + x];
@@ -35,7 +37,8 @@ void Grid::printGrid() const {
   std::cout << "----- Print Grid -----" << std::endl;
   std::cout << "--- allocation map ---" << std::endl;
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) std::cout << std::setw(3) << allocationMap[y][x] << ' ';
+    for (int x = 0; x < width; ++x)
+      std::cout << std::setw(3) << allocationMap[y][x] << ' ';
     std::cout << std::endl;
   }
 }

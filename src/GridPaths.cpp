@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
-int dist(Location a, Location b) { return std::abs(a.x - b.x) + std::abs(a.y - b.y); }
+int dist(Location a, Location b) {
+  return std::abs(a.x - b.x) + std::abs(a.y - b.y);
+}
 
 void swapQubit(Location a, Location b, AllocMatrix& alloc) {
   std::swap(alloc[a.y][a.x], alloc[b.y][b.x]);
@@ -29,10 +31,13 @@ void findPath(Location from, Location to, std::vector<Location>& path) {
   const int sy = dy > 0 ? 1 : (dy < 0 ? -1 : 0);
   path.push_back(from);
   if (from.y != to.y) {
-    for (int i = 1; i <= std::abs(dx); ++i) path.push_back({from.x + sx * i, from.y});
-    for (int j = 1; j <= std::abs(dy) - 1; ++j) path.push_back({to.x, from.y + sy * j});
+    for (int i = 1; i <= std::abs(dx); ++i)
+      path.push_back({from.x + sx * i, from.y});
+    for (int j = 1; j <= std::abs(dy) - 1; ++j)
+      path.push_back({to.x, from.y + sy * j});
   } else {
-    for (int i = 1; i <= std::abs(dx) - 1; ++i) path.push_back({from.x + sx * i, from.y});
+    for (int i = 1; i <= std::abs(dx) - 1; ++i)
+      path.push_back({from.x + sx * i, from.y});
   }
 }
 
@@ -50,11 +55,16 @@ const int kStepY[5] = {0, -1, -1, 1, 1};
 // True when `cur` lies in quadrant `dir` seen towards `dst`.
 bool inQuadrant(Location cur, Location dst, int dir) {
   switch (dir) {
-    case 1: return cur.x <= dst.x && cur.y >= dst.y;
-    case 2: return cur.x >= dst.x && cur.y >= dst.y;
-    case 3: return cur.x >= dst.x && cur.y <= dst.y;
-    case 4: return cur.x <= dst.x && cur.y <= dst.y;
-    default: return true;
+    case 1:
+      return cur.x <= dst.x && cur.y >= dst.y;
+    case 2:
+      return cur.x >= dst.x && cur.y >= dst.y;
+    case 3:
+      return cur.x >= dst.x && cur.y <= dst.y;
+    case 4:
+      return cur.x <= dst.x && cur.y <= dst.y;
+    default:
+      return true;
   }
 }
 

@@ -40,7 +40,8 @@ void InterActGraph::buildMaps() {
   const int n = static_cast<int>(boost::num_vertices(graph));
   for (int v = 0; v < n; ++v) {
     Node node{idx[v], static_cast<int>(boost::out_degree(v, graph)), 0};
-    for (auto [it, end] = boost::out_edges(v, graph); it != end; ++it) node.act += act[*it];
+    for (auto [it, end] = boost::out_edges(v, graph); it != end; ++it)
+      node.act += act[*it];
     nodes.push_back(node);
   }
 }

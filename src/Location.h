@@ -6,5 +6,9 @@ struct Location {
   int y = 0;
 };
 
-inline bool operator==(Location a, Location b) { return a.x == b.x && a.y == b.y; }
-inline bool operator!=(Location a, Location b) { return !(a == b); }
+inline bool operator==(Location a, Location b) {
+  return a.x == b.x && a.y == b.y;
+}
+inline bool operator!=(Location a, Location b) {
+  return !(a == b);
+}

@@ -6,7 +6,8 @@ namespace {
 
 // The drop phase: removes min(count, size) gates from the front.
 void dropFront(GateBuffer& buffer, int count) {
-  for (int dropped = 0; dropped < count && !buffer.empty(); ++dropped) buffer.pop_front();
+  for (int dropped = 0; dropped < count && !buffer.empty(); ++dropped)
+    buffer.pop_front();
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName) {
   out << ".qubit " << nodeNum << "\n\n";
-  for (int j = 0; j < nodeNum; ++j) out << "qubit " << idxToName[j] << '\n';
+  for (int j = 0; j < nodeNum; ++j)
+    out << "qubit " << idxToName[j] << '\n';
 }
 
 void writeGateLine(std::ostream& out, const std::string& mnemonic, const std::string& site1,

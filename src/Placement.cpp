@@ -8,7 +8,9 @@
 
 #include "InterActGraph.h"
 
-int max(int a, int b, int c, int d) { return std::max(std::max(a, b), std::max(c, d)); }
+int max(int a, int b, int c, int d) {
+  return std::max(std::max(a, b), std::max(c, d));
+}
 
 double costFun(Location& site, std::vector<Location>& anchors, std::vector<int>& weights,
                int remainingDegree, int remainingAct, int siteFreedom) {
@@ -30,7 +32,8 @@ namespace {
 // Prints a matrix row by row, each value right-aligned in width 3 and followed by a space.
 void printMatrix(const std::vector<std::vector<int>>& matrix) {
   for (const auto& row : matrix) {
-    for (int value : row) std::cout << std::setw(3) << value << ' ';
+    for (int value : row)
+      std::cout << std::setw(3) << value << ' ';
     std::cout << std::endl;
   }
 }
@@ -43,17 +46,17 @@ Location Grid::placeNeighbor(int idx, int remainingDegree, int remainingAct,
   const int y0 = anchors[0].y;
   const int W = width;
   const int H = height;
-  const int maxDist = max(std::abs(x0) + std::abs(y0), std::abs(x0 - (W - 1)) + std::abs(y0),
-                          std::abs(x0) + std::abs(y0 - (H - 1)),
-                          std::abs(x0 - (W - 1)) + std::abs(y0 - (H - 1)));
+  const int maxDist =
+      max(std::abs(x0) + std::abs(y0), std::abs(x0 - (W - 1)) + std::abs(y0),
+          std::abs(x0) + std::abs(y0 - (H - 1)), std::abs(x0 - (W - 1)) + std::abs(y0 - (H - 1)));
   Location best{-1, -1};
   double bestCost = 2147483647.0;
   // Prices an empty site inside the grid; keeps it when strictly cheaper than the best so far.
   auto consider = [&](Location site) {
     if (site.x < 0 || site.x >= W || site.y < 0 || site.y >= H) return;
     if (allocationMap[site.y][site.x] >= 0) return;
-    const double cost = costFun(site, anchors, weights, remainingDegree, remainingAct,
-                                freedomMap[site.y][site.x]);
+    const double cost =
+        costFun(site, anchors, weights, remainingDegree, remainingAct, freedomMap[site.y][site.x]);
     if (cost < bestCost) {
       bestCost = cost;
       best = site;

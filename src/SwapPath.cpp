@@ -33,7 +33,8 @@ std::vector<Location> findMidPoint(Location& a, Location& b, bool isTall) {
 
 int lookaheadCost(const GateBuffer& futureGates, QubitLocMap& qubitLoc) {
   int cost = 0;
-  for (const auto& gate : futureGates) cost += dist(qubitLoc[gate.first], qubitLoc[gate.second]);
+  for (const auto& gate : futureGates)
+    cost += dist(qubitLoc[gate.first], qubitLoc[gate.second]);
   return cost;
 }
 
@@ -62,7 +63,8 @@ std::size_t cheapestRoute(const RouteList& routes, Steps steps, const AllocMatri
     const std::vector<Location>& route = routes[i];
     AllocMatrix trialAlloc = alloc;
     QubitLocMap trialLoc = qubitLoc;
-    for (int j = 0; j < steps(route); ++j) applySwap(route[j], route[j + 1], trialAlloc, trialLoc);
+    for (int j = 0; j < steps(route); ++j)
+      applySwap(route[j], route[j + 1], trialAlloc, trialLoc);
     const int cost = lookaheadCost(futureGates, trialLoc);
     if (cost < best) {
       best = cost;
@@ -120,8 +122,10 @@ double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
 
   AllocMatrix finalAlloc = alloc;
   QubitLocMap finalLoc = qubitLoc;
-  for (int j = 0; j < movesA; ++j) applySwap(PA[j], PA[j + 1], finalAlloc, finalLoc);
-  for (int j = 0; j < movesB; ++j) applySwap(QB[j], QB[j + 1], finalAlloc, finalLoc);
+  for (int j = 0; j < movesA; ++j)
+    applySwap(PA[j], PA[j + 1], finalAlloc, finalLoc);
+  for (int j = 0; j < movesB; ++j)
+    applySwap(QB[j], QB[j + 1], finalAlloc, finalLoc);
   double cost = 0.0;
   for (const auto& gate : futureGates) {
     cost += dist(finalLoc[gate.first], finalLoc[gate.second]);

@@ -13,10 +13,12 @@ inline void splitTokens(const std::string& line, std::vector<std::string>& token
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
   };
   while (i < n) {
-    while (i < n && isSpace(line[i])) ++i;
+    while (i < n && isSpace(line[i]))
+      ++i;
     if (i == n) break;
     std::size_t j = i;
-    while (j < n && !isSpace(line[j])) ++j;
+    while (j < n && !isSpace(line[j]))
+      ++j;
     tokens.emplace_back(line, i, j - i);
     i = j;
   }

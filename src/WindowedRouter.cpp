@@ -120,7 +120,8 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
             applySwap(s.first, s.second, workAlloc, qubitLoc);
           }
           std::vector<std::vector<bool>> touched(height, std::vector<bool>(width, false));
-          for (const Swap& s : bestSwaps) recordSwap(s, swapHistory, touched);
+          for (const Swap& s : bestSwaps)
+            recordSwap(s, swapHistory, touched);
           l1 = bestEnds.first;
           l2 = bestEnds.second;
         }

@@ -46,7 +46,8 @@ inline RunResult run(const std::string& command) {
   if (!pipe) return result;
   char buffer[4096];
   std::size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    result.out.append(buffer, n);
   const int raw = pclose(pipe);
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return result;
@@ -55,14 +56,16 @@ inline RunResult run(const std::string& command) {
 // Quotes an argument for the shell.
 inline std::string quote(const std::string& arg) {
   std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  for (char c : arg)
+    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
 
 // Runs the built gridswap with the given arguments.
 inline RunResult runGridswap(const std::vector<std::string>& args) {
   std::string command = GRIDSWAP_BIN;
-  for (const std::string& a : args) command += " " + quote(a);
+  for (const std::string& a : args)
+    command += " " + quote(a);
   return run(command + " 2>/dev/null");
 }
 
@@ -71,7 +74,8 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
+  while (std::getline(in, line))
+    lines.push_back(line);
   return lines;
 }
 
