@@ -100,12 +100,12 @@ TEST_P(ThreeInALine, DistantGateMeetsInTheMiddle) {
   const Routed r = routeToFiles(*g, 1, mode);
   EXPECT_EQ(r.costs, RouteCosts(1, 2));
   const std::string head = ".qubit 3\n\nqubit p\nqubit q\nqubit r\n.begin\nSWAP p q\nCNOT q r \n";
-  if (mode == 0) EXPECT_EQ(r.circuit, "");
-  if (mode == 1) {
+  if (mode == 0) {
+    EXPECT_EQ(r.circuit, "");
+  } else if (mode == 1) {
     EXPECT_EQ(r.circuit, head + ".end\n");
     EXPECT_EQ(r.layout, "q p r \n");
-  }
-  if (mode == 2) {
+  } else {
     EXPECT_EQ(r.circuit, head + "SWAP p q\n.end\n");
     EXPECT_EQ(r.layout, "p q r \n");
   }
