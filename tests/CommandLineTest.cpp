@@ -151,6 +151,18 @@ TEST_F(CommandLine, FullDiskFailsWithoutClaimingAResult) {
   EXPECT_EQ(r.out.find("costU"), std::string::npos);
 }
 
+TEST_F(CommandLine, GridTooLargeForMemoryEndsWithOneLine) {
+#ifdef GRIDSWAP_SANITIZE
+  GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
+#endif
+  // A million sites need far more than 150 MB of address space.
+  const auto r = testutil::run("ulimit -v 150000; exec " + std::string(GRIDSWAP_BIN) + " " +
+                               testutil::quote(input) + " " + testutil::quote(output) +
+                               " 1000 1000 3 2>/dev/null");
+  EXPECT_EQ(r.out, "Out of memory\n");
+  EXPECT_EQ(r.status, 1);
+}
+
 TEST_F(CommandLine, SameInputGivesSameReportAndFiles) {
   const auto first = runGridswap({input, output, "3", "3", "3"});
   const std::string circuit = readFile(output);
