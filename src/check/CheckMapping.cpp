@@ -45,6 +45,7 @@ class Walk {
   SitePlacement placement_;
   std::set<std::string> declared_;
   std::size_t next_ = 0;
+  bool headerSeen_ = false;  // whether the header block has been matched
   int gates_ = 0;
 };
 
@@ -150,11 +151,25 @@ CheckResult Walk::checkLine(const InputLine& line) {
   }
   if (isTwoQubitMnemonic(first)) return checkGate(line);
 
+  const MappedLine* found = peek();
+  const bool headerNext = found && found->kind == MappedLine::kHeader;
+  if (first == ".qubit" && headerSeen_) {
+    // Later ".qubit" lines may repeat the header block or leave no line.
+    if (headerNext) ++next_;
+    return CheckResult();
+  }
+  if (first == ".begin" && !headerSeen_ && headerNext) {
+    // An input without a ".qubit" line gets its header block just before ".begin".
+    headerSeen_ = true;
+    ++next_;
+  }
+
   std::string what;
   MappedLine::Kind kind = MappedLine::kOther;
   if (first == ".qubit") {
     what = "the \".qubit\" header block";
     kind = MappedLine::kHeader;
+    headerSeen_ = true;
   } else if (first == ".end") {
     CheckResult result = takeSwaps();  // restoring SWAPs may stand before ".end"
     if (!result.ok()) return result;
@@ -163,7 +178,7 @@ CheckResult Walk::checkLine(const InputLine& line) {
   } else {
     what = "the copied line " + quoted(line.text);
   }
-  const MappedLine* found = peek();
+  found = peek();
   if (!found || found->kind != kind || (kind == MappedLine::kOther && found->text != line.text)) {
     return expected(what, line);
   }
