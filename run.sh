@@ -13,3 +13,5 @@ mkdir -p out
 build/gridswap examples/ghz10.circ out/ghz10.mapped.circ 3 4 3
 echo "--- out/ghz10.mapped.circ.layout"
 cat out/ghz10.mapped.circ.layout
+echo "--- build/gridswap-check examples/ghz10.circ out/ghz10.mapped.circ"
+build/gridswap-check examples/ghz10.circ out/ghz10.mapped.circ

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/CheckResult.h"
+
+// A layout file: one line per grid row, each holding the names of the qubits on that row's
+// sites from left to right, every name followed by one space.
+struct Layout {
+  int width = 0;
+  int height = 0;
+  std::vector<std::string> names;  // row-major: the name at (x, y) is names[y * width + x]
+  std::vector<int> lineOf;         // the file line of each entry of `names`
+};
+
+// Reads a layout file and checks that it is a rectangle of distinct names, each followed by
+// one space; a fault names the offending line.
+CheckResult readLayout(const std::string& path, Layout* layout);
