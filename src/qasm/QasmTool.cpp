@@ -1,0 +1,96 @@
+#include "qasm/QasmTool.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "qasm/QasmError.h"
+#include "qasm/QasmImport.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: gridswap-qasm import [--ignore-measure] <in.qasm> <out.circ> | gridswap-qasm export "
+    "<mapped.circ> <layout> <out.qasm>";
+
+// Reads a whole regular file; false when it cannot be read.
+bool readText(const std::string& path, std::string& text) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  text = buffer.str();
+  return true;
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!out) return false;
+  out << text;
+  out.close();
+  return !out.fail();
+}
+
+// True when `output` names the file `input`, by path or as the same existing file.
+bool sameFile(const std::string& input, const std::string& output) {
+  if (input == output) return true;
+  struct stat a;
+  struct stat b;
+  return stat(input.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
+}
+
+int fail(const std::string& message) {
+  std::cout << message << std::endl;
+  return 1;
+}
+
+int report(const QasmError& e, const std::string& file) {
+  const std::string where = e.file.empty() ? file : e.file;
+  if (e.line <= 0) return fail(where + ": " + e.what());
+  return fail(where + ":" + std::to_string(e.line) + ": " + e.what());
+}
+
+int runImport(const std::vector<std::string>& args) {
+  ImportOptions options;
+  std::vector<std::string> files;
+  for (const std::string& a : args) {
+    if (a == "--ignore-measure") {
+      options.ignoreMeasure = true;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) return fail(kUsage);
+  const std::string& in = files[0];
+  const std::string& out = files[1];
+  if (sameFile(in, out)) return fail("Output file would overwrite the input file: " + out);
+  std::string source;
+  if (!readText(in, source)) return fail("Cannot open file: " + in);
+  CircCircuit circuit;
+  try {
+    circuit = importQasm(source, in, options);
+  } catch (const QasmError& e) {
+    return report(e, in);
+  }
+  if (!writeText(out, circText(circuit))) return fail("Cannot write file: " + out);
+  std::cout << out << ": " << circuit.qubits.size() << " qubits, " << circuit.twoQubitGates
+            << " two-qubit gates, " << circuit.oneQubitGates << " one-qubit gates" << std::endl;
+  return 0;
+}
+
+}  // namespace
+
+int runQasmTool(int argc, char** argv) {
+  if (argc < 2) return fail(kUsage);
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "import") return runImport(args);
+  return fail(kUsage);
+}
