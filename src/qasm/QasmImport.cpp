@@ -334,8 +334,9 @@ void Importer::measure(const QasmStatement& st) {
 }
 
 void Importer::emit(std::string text, int line) {
-  if (static_cast<long long>(out_.lines.size()) >= kMaxImportLines) {
-    throw QasmError(line, "the circuit grows beyond " + std::to_string(kMaxImportLines) + " lines");
+  if (static_cast<long long>(out_.lines.size()) >= options_.maxLines) {
+    throw QasmError(line,
+                    "the circuit grows beyond " + std::to_string(options_.maxLines) + " lines");
   }
   out_.lines.push_back(std::move(text));
 }

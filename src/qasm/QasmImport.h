@@ -8,10 +8,9 @@ struct ImportOptions {
   // Drops measure statements without checking their operands (some generated sources measure
   // registers they never declare).
   bool ignoreMeasure = false;
+  // The most lines the circuit may have: nested gate definitions can grow it without bound.
+  long long maxLines = 5000000;
 };
-
-// The most lines an import writes; deeply nested gate definitions can grow without bound.
-constexpr long long kMaxImportLines = 5000000;
 
 // Converts an OpenQASM 2.0 source into gridswap's circuit format. `sourceName` goes into the
 // header comment. Throws QasmError at the first statement that cannot be converted faithfully.
