@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "check/MappedCircuit.h"
 #include "qasm/QasmError.h"
+#include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
 
 namespace {
@@ -85,6 +87,37 @@ int runImport(const std::vector<std::string>& args) {
   return 0;
 }
 
+int runExport(const std::vector<std::string>& args) {
+  if (args.size() != 3) return fail(kUsage);
+  const std::string& mappedPath = args[0];
+  const std::string& layoutPath = args[1];
+  const std::string& out = args[2];
+  for (const std::string& in : {mappedPath, layoutPath}) {
+    if (sameFile(in, out)) return fail("Output file would overwrite the input file: " + out);
+  }
+  MappedCircuit mapped;
+  const CheckResult read = readMappedCircuit(mappedPath, layoutPath, &mapped);
+  if (read.status == 2) return fail(read.message);
+  if (!read.ok()) {
+    // The reader's faults read "FAIL FILE:LINE: what"; reported here like every other error.
+    const std::string prefix = "FAIL ";
+    const bool prefixed = read.message.compare(0, prefix.size(), prefix) == 0;
+    return fail(prefixed ? read.message.substr(prefix.size()) : read.message);
+  }
+  ExportCounts counts;
+  std::string text;
+  try {
+    text = exportQasm(mapped, &counts);
+  } catch (const QasmError& e) {
+    return report(e, mappedPath);
+  }
+  if (!writeText(out, text)) return fail("Cannot write file: " + out);
+  std::cout << out << ": grid " << mapped.width << " x " << mapped.height << ", " << counts.twoQubit
+            << " two-qubit gates, " << counts.swaps << " inserted swaps, " << counts.oneQubit
+            << " one-qubit gates" << std::endl;
+  return 0;
+}
+
 }  // namespace
 
 int runQasmTool(int argc, char** argv) {
@@ -92,5 +125,6 @@ int runQasmTool(int argc, char** argv) {
   const std::string command = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "import") return runImport(args);
+  if (command == "export") return runExport(args);
   return fail(kUsage);
 }
