@@ -36,44 +36,18 @@ inline Mat2 ry(double t) {
 inline Mat2 rz(double t) {
   return {std::exp(-kI * t / 2.0), 0, 0, std::exp(kI * t / 2.0)};
 }
-inline Mat2 pauliX() {
-  return {0, 1, 1, 0};
-}
-inline Mat2 pauliY() {
-  return {0, -kI, kI, 0};
-}
-inline Mat2 pauliZ() {
-  return {1, 0, 0, -1};
-}
-inline Mat2 hadamard() {
-  const double r = 1 / std::sqrt(2.0);
-  return {r, r, r, -r};
-}
-inline Mat2 sqrtX() {
-  return {Amp(0.5, 0.5), Amp(0.5, -0.5), Amp(0.5, -0.5), Amp(0.5, 0.5)};
-}
-inline Mat2 adjoint(const Mat2& m) {
-  return {std::conj(m[0]), std::conj(m[2]), std::conj(m[1]), std::conj(m[3])};
-}
+const Mat2 kX = {0, 1, 1, 0};
+const Mat2 kY = {0, -kI, kI, 0};
+const Mat2 kZ = {1, 0, 0, -1};
+const Mat2 kH = {M_SQRT1_2, M_SQRT1_2, M_SQRT1_2, -M_SQRT1_2};
+const Mat2 kSX = {Amp(0.5, 0.5), Amp(0.5, -0.5), Amp(0.5, -0.5), Amp(0.5, 0.5)};
+const Mat2 kSXdg = {Amp(0.5, -0.5), Amp(0.5, 0.5), Amp(0.5, 0.5), Amp(0.5, -0.5)};
 
-// Applies m to qubit q.
-inline void apply1(State& s, int q, const Mat2& m) {
-  const std::size_t bit = std::size_t{1} << q;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (i & bit) continue;
-    const Amp a0 = s[i];
-    const Amp a1 = s[i | bit];
-    s[i] = m[0] * a0 + m[1] * a1;
-    s[i | bit] = m[2] * a0 + m[3] * a1;
-  }
-}
-
-// Applies m to qubit t where qubit c is 1.
-inline void applyControlled(State& s, int c, int t, const Mat2& m) {
-  const std::size_t cb = std::size_t{1} << c;
+// Applies m to qubit t, only where qubit c is 1 unless c is -1.
+inline void apply(State& s, int t, const Mat2& m, int c = -1) {
   const std::size_t tb = std::size_t{1} << t;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    if (!(i & cb) || (i & tb)) continue;
+    if ((i & tb) || (c >= 0 && !(i >> c & 1))) continue;
     const Amp a0 = s[i];
     const Amp a1 = s[i | tb];
     s[i] = m[0] * a0 + m[1] * a1;
@@ -91,11 +65,17 @@ inline void applySwap(State& s, int a, int b) {
 
 // The 2x2 matrix of a one-qubit mnemonic with its angles; false when unknown.
 inline bool oneQubitMatrix(const std::string& g, const std::vector<double>& a, Mat2& m) {
-  const std::map<std::string, Mat2> fixed = {
-      {"I", {1, 0, 0, 1}},       {"X", pauliX()},           {"Y", pauliY()},
-      {"Z", pauliZ()},           {"H", hadamard()},         {"S", phase(M_PI / 2)},
-      {"Sdg", phase(-M_PI / 2)}, {"T", phase(M_PI / 4)},    {"Tdg", phase(-M_PI / 4)},
-      {"SX", sqrtX()},           {"SXdg", adjoint(sqrtX())}};
+  const std::map<std::string, Mat2> fixed = {{"I", {1, 0, 0, 1}},
+                                             {"X", kX},
+                                             {"Y", kY},
+                                             {"Z", kZ},
+                                             {"H", kH},
+                                             {"S", phase(M_PI / 2)},
+                                             {"Sdg", phase(-M_PI / 2)},
+                                             {"T", phase(M_PI / 4)},
+                                             {"Tdg", phase(-M_PI / 4)},
+                                             {"SX", kSX},
+                                             {"SXdg", kSXdg}};
   if (fixed.count(g) && a.empty()) {
     m = fixed.at(g);
     return true;
@@ -160,17 +140,17 @@ inline std::string run(const Circuit& c, State& s) {
     Mat2 m;
     if (two && g.size() >= 3 && q(1) >= 0 && q(2) >= 0 && q(1) != q(2)) {
       if (name == "CNOT" && angles.empty())
-        applyControlled(s, q(1), q(2), pauliX());
+        apply(s, q(2), kX, q(1));
       else if (name == "CZ" && angles.empty())
-        applyControlled(s, q(1), q(2), pauliZ());
+        apply(s, q(2), kZ, q(1));
       else if (name == "SWAP" && angles.empty())
         applySwap(s, q(1), q(2));
       else if (name == "CP" && angles.size() == 1)
-        applyControlled(s, q(1), q(2), phase(angles[0]));
+        apply(s, q(2), phase(angles[0]), q(1));
       else
         return name;
     } else if (!two && g.size() >= 2 && q(1) >= 0 && oneQubitMatrix(name, angles, m)) {
-      apply1(s, q(1), m);
+      apply(s, q(1), m);
     } else {
       return name;
     }

@@ -103,15 +103,4 @@ TEST(QasmBench, ImportMatchesAllSharedConvertedCircuits) {
   EXPECT_EQ(compareFolder(dir + "/qasm", dir), 30);
 }
 
-TEST(QasmBench, UndeclaredMeasuredRegisterStopsWithoutIgnoreMeasure) {
-  const std::string path = std::string(TEST_DATA_DIR) + "/qasmbench/qasmbench-vqe_uccsd_n8.qasm";
-  try {
-    importQasm(testutil::readFile(path), path, {});
-    ADD_FAILURE() << "converted";
-  } catch (const QasmError& e) {
-    EXPECT_EQ(e.line, 10813);
-    EXPECT_STREQ(e.what(), "unknown quantum register q");
-  }
-}
-
 }  // namespace

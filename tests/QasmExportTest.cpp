@@ -67,31 +67,6 @@ TEST_F(Export, WritesEveryKindOfLine) {
                 "u3(0.1,0.2,-3e-05) q[1];\n");
 }
 
-TEST_F(Export, CommandLineWritesTheFileAndASummary) {
-  writeFile(mapped, kMapped);
-  writeFile(layout, kFinalLayout);
-  const std::string out = dir + "/out.qasm";
-  const auto r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout +
-                               " " + out);
-  EXPECT_EQ(r.out, out + ": grid 2 x 2, 6 two-qubit gates, 1 inserted swaps, 5 one-qubit gates\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(testutil::readFile(out), exportText(kMapped));
-}
-
-TEST_F(Export, CommandLineRefusesMissingFilesAndOverwriting) {
-  writeFile(mapped, kMapped);
-  auto r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout + " " +
-                         dir + "/out.qasm");
-  EXPECT_EQ(r.out, "Cannot read file: " + layout + "\n");
-  EXPECT_EQ(r.status, 1);
-  writeFile(layout, kFinalLayout);
-  r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout + " " +
-                    layout);
-  EXPECT_EQ(r.out, "Output file would overwrite the input file: " + layout + "\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(testutil::readFile(layout), kFinalLayout);
-}
-
 // A mapped circuit whose gate on line 9 is `line`, and the message export stops with.
 struct ExportReject {
   std::string name;
@@ -122,22 +97,32 @@ INSTANTIATE_TEST_SUITE_P(
                      "GEO is used both with and without a parameter"}),
     [](const testing::TestParamInfo<ExportReject>& info) { return info.param.name; });
 
-TEST_F(Export, CommandLineReportsReaderFaultsAsFileAndLine) {
+// The program: its summary, and faults of the reader and of the export as FILE:LINE lines.
+TEST_F(Export, CommandLine) {
+  const std::string out = dir + "/out.qasm";
+  const std::string command =
+      std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout + " " + out;
   writeFile(mapped, kMapped);
+  auto r = testutil::run(command);
+  EXPECT_EQ(r.out, "Cannot read file: " + layout + "\n");
   writeFile(layout, "xxc0 c \na e \n");
-  const auto r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout +
-                               " " + dir + "/out.qasm");
+  r = testutil::run(command);
   EXPECT_EQ(r.out, layout + ":2: \"e\" is not declared in the mapped circuit's header\n");
   EXPECT_EQ(r.status, 1);
-}
-
-TEST_F(Export, CommandLineReportsExportFaultsAsFileAndLine) {
-  writeFile(mapped, ".qubit 2\n\nqubit a\nqubit b\n.begin\nCNOT a b \nMeasure a\n.end\n");
-  writeFile(layout, "a b \n");
-  const auto r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout +
-                               " " + dir + "/out.qasm");
-  EXPECT_EQ(r.out, mapped + ":7: unknown gate Measure\n");
+  writeFile(mapped, kMapped + "Measure a\n");
+  writeFile(layout, kFinalLayout);
+  r = testutil::run(command);
+  EXPECT_EQ(r.out, mapped + ":24: unknown gate Measure\n");
   EXPECT_EQ(r.status, 1);
+  writeFile(mapped, kMapped);
+  r = testutil::run(command);
+  EXPECT_EQ(r.out, out + ": grid 2 x 2, 6 two-qubit gates, 1 inserted swaps, 5 one-qubit gates\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(testutil::readFile(out), exportText(kMapped));
+  r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout + " " +
+                    layout);
+  EXPECT_EQ(r.out, "Output file would overwrite the input file: " + layout + "\n");
+  EXPECT_EQ(testutil::readFile(layout), kFinalLayout);
 }
 
 // --- The whole road -----------------------------------------------------------------------

@@ -6,7 +6,6 @@
 
 #include "TestUtil.h"
 #include "qasm/QasmError.h"
-#include "qasm/QasmExpr.h"
 #include "qasm/QasmImport.h"
 
 namespace {
@@ -36,33 +35,18 @@ TEST(QasmImport, WritesTheCircuitFormat) {
   EXPECT_EQ(c.oneQubitGates, 1);
 }
 
-TEST(QasmImport, NamesQubitsInRegisterOrder) {
-  const CircCircuit c = convert(kHead + "qreg cin[1];\ncreg c[3];\nqreg a[2];\nqreg cout[1];\n");
-  EXPECT_EQ(c.qubits, (std::vector<std::string>{"cin0", "a0", "a1", "cout0"}));
-}
-
-TEST(QasmImport, KeepsQubitNamesUniqueAcrossRegisters) {
+TEST(QasmImport, NamesQubitsInRegisterOrderAndUniquely) {
+  EXPECT_EQ(convert("qreg cin[1];\ncreg c[3];\nqreg a[2];\n").qubits,
+            (std::vector<std::string>{"cin0", "a0", "a1"}));
+  // q1[0] would be q10 like q[10], and q1_[0] would be q1_0 like q1[0].
   const CircCircuit c = convert("qreg q[11];\nqreg q1[2];\nqreg q1_[1];\n");
-  ASSERT_EQ(c.qubits.size(), 14u);
-  EXPECT_EQ(c.qubits[10], "q10");
-  EXPECT_EQ(c.qubits[11], "q1_0");   // q10 is q[10]
-  EXPECT_EQ(c.qubits[12], "q11");    // q11 is still free: q has no element 11
-  EXPECT_EQ(c.qubits[13], "q1__0");  // q1_0 is q1[0]
-}
-
-TEST(QasmImport, AcceptsASourceWithoutVersionLine) {
-  EXPECT_EQ(convert("include \"qelib1.inc\";\nqreg q[1];\nx q[0];\n").lines,
-            std::vector<std::string>{"X q0"});
+  EXPECT_EQ(std::vector<std::string>(c.qubits.begin() + 10, c.qubits.end()),
+            (std::vector<std::string>{"q10", "q1_0", "q11", "q1__0"}));
 }
 
 TEST(QasmImport, BuiltinGatesNeedNoInclude) {
   EXPECT_EQ(convert("qreg q[2];\nU(0.5,0,pi) q[1];\nCX q[1],q[0];\n").lines,
             (std::vector<std::string>{"U3 q1 0.5 0 3.141592653589793", "CNOT q1 q0"}));
-}
-
-TEST(QasmImport, ControlledPhaseCarriesItsAngle) {
-  EXPECT_EQ(convert(kHead + "qreg q[2];\ncu1(pi/4) q[0],q[1];\ncp(-0.5) q[1],q[0];\n").lines,
-            (std::vector<std::string>{"CP q0 q1 0.7853981633974483", "CP q1 q0 -0.5"}));
 }
 
 TEST(QasmImport, MeasureResetAndBarrierBecomeComments) {
@@ -73,14 +57,6 @@ TEST(QasmImport, MeasureResetAndBarrierBecomeComments) {
                                                "# measure q1 -> c[1]", "# reset q0", "# reset q1",
                                                "# barrier q0 q1 r0"}));
   EXPECT_EQ(c.oneQubitGates + c.twoQubitGates, 0);
-}
-
-TEST(QasmImport, IgnoreMeasureDropsMeasuresUnchecked) {
-  ImportOptions options;
-  options.ignoreMeasure = true;
-  const CircCircuit c = convert("qreg r[1];\nmeasure q[0] -> c[0];\n", options);
-  EXPECT_TRUE(c.lines.empty());
-  EXPECT_EQ(c.comments.back(), "measure statements dropped unchecked");
 }
 
 TEST(QasmImport, BroadcastsWholeRegisters) {
@@ -112,17 +88,6 @@ TEST(QasmImport, DefinitionReplacesALibraryGate) {
   EXPECT_EQ(c.lines, std::vector<std::string>{"CZ q1 q0"});
 }
 
-TEST(QasmImport, IncludeKeepsAnEarlierDefinition) {
-  const CircCircuit c =
-      convert("gate h a { U(0,0,0) a; }\ninclude \"qelib1.inc\";\nqreg q[1];\nh q[0];\n");
-  EXPECT_EQ(c.lines, std::vector<std::string>{"U3 q0 0 0 0"});
-}
-
-TEST(QasmImport, UnusedOpaqueDeclarationIsHarmless) {
-  EXPECT_EQ(convert(kHead + "opaque magic(a) x, y;\nqreg q[1];\nt q[0];\n").lines,
-            std::vector<std::string>{"T q0"});
-}
-
 TEST(QasmImport, StopsWhenTheCircuitGrowsBeyondTheLimit) {
   ImportOptions options;
   options.maxLines = 10;
@@ -150,42 +115,16 @@ TEST_P(QasmExpression, EvaluatesToItsValue) {
 INSTANTIATE_TEST_SUITE_P(
     Arithmetic, QasmExpression,
     testing::Values(
-        ExprCase{"Integer", "3", 3}, ExprCase{"Real", "0.25", 0.25},
-        ExprCase{"LeadingPoint", ".5", 0.5}, ExprCase{"TrailingPoint", "2.", 2},
+        ExprCase{"Real", "0.25", 0.25}, ExprCase{"LeadingPoint", ".5", 0.5},
         ExprCase{"Exponent", "1.5e-3", 0.0015}, ExprCase{"Pi", "pi", M_PI},
         ExprCase{"PiFraction", "-pi/4", -M_PI / 4}, ExprCase{"ProductBeforeSum", "1+2*3", 7},
         ExprCase{"Parentheses", "(1+2)*3", 9}, ExprCase{"SubtractionLeftToRight", "1-2-3", -4},
         ExprCase{"DivisionLeftToRight", "8/4/2", 1}, ExprCase{"PowerRightToLeft", "2^3^2", 512},
         ExprCase{"PowerBeforeMinus", "-2^2", -4}, ExprCase{"NegativeExponent", "2^-1", 0.5},
-        ExprCase{"DoubleMinus", "--1", 1}, ExprCase{"Sin", "sin(pi/2)", 1},
-        ExprCase{"Cos", "cos(pi)", -1}, ExprCase{"Tan", "tan(pi/4)", 1},
-        ExprCase{"Exp", "exp(1)", M_E}, ExprCase{"Ln", "ln(exp(2))", 2},
-        ExprCase{"Sqrt", "sqrt(2)*sqrt(8)", 4}, ExprCase{"Nested", "2*pi*(3-1)/sqrt(16)", M_PI}),
+        ExprCase{"Sin", "sin(pi/2)", 1}, ExprCase{"Cos", "cos(pi)", -1},
+        ExprCase{"Ln", "ln(exp(2))", 2}, ExprCase{"Sqrt", "sqrt(2)*sqrt(8)", 4},
+        ExprCase{"Nested", "2*pi*(3-1)/sqrt(16)", M_PI}),
     [](const testing::TestParamInfo<ExprCase>& info) { return info.param.name; });
-
-// Numbers are written as the shortest text that reads back exactly.
-struct NumberCase {
-  std::string name;
-  double value;
-  std::string text;
-};
-
-class NumberText : public testing::TestWithParam<NumberCase> {};
-
-TEST_P(NumberText, IsShortestExactText) {
-  EXPECT_EQ(formatNumber(GetParam().value), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, NumberText,
-    testing::Values(NumberCase{"Zero", 0.0, "0"}, NumberCase{"NegativeZero", -0.0, "0"},
-                    NumberCase{"Integer", 123456.0, "123456"}, NumberCase{"Tenth", 0.1, "0.1"},
-                    NumberCase{"HalfPi", M_PI / 2, "1.5707963267948966"},
-                    NumberCase{"SmallFixed", 0.0001, "0.0001"},
-                    NumberCase{"SmallScientific", 9.587379924285257e-05, "9.587379924285257e-05"},
-                    NumberCase{"LargeFixed", 1e15, "1000000000000000"},
-                    NumberCase{"LargeScientific", 1e16, "1e+16"}),
-    [](const testing::TestParamInfo<NumberCase>& info) { return info.param.name; });
 
 // Rejections: a source, the line and message it stops with.
 struct RejectCase {
@@ -220,8 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "1: OpenQASM 3.0 is not supported; only 2.0 is read"},
         RejectCase{"UndeclaredRegister", kHead + "qreg q[1];\nx r[0];\n",
                    "4: unknown quantum register r"},
-        RejectCase{"ClassicalRegisterAsQubit", kHead + "creg c[1];\nx c[0];\n",
-                   "4: unknown quantum register c"},
         RejectCase{"IndexOutOfRange", kHead + "qreg q[2];\nx q[2];\n",
                    "4: q[2] is out of range: q has 2 qubits"},
         RejectCase{"TooFewQubits", kHead + "qreg q[2];\ncx q[0];\n",
@@ -240,17 +177,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "5: gate cx is applied to registers of different sizes"},
         RejectCase{"GateDefinedTwice", kHead + "gate g a { x a; }\ngate g a { y a; }\n",
                    "4: gate g is already defined"},
-        RejectCase{"BuiltinRedefined", "gate CX a, b { }\n", "1: gate CX is built in"},
         RejectCase{"RegisterDeclaredTwice", "qreg q[1];\ncreg q[1];\n",
                    "2: register q is already declared"},
-        RejectCase{"EmptyRegister", "qreg q[0];\n", "1: register q has size 0"},
         RejectCase{"UndeclaredClassicalRegister", kHead + "qreg q[1];\nmeasure q[0] -> c[0];\n",
                    "4: unknown classical register c"},
         RejectCase{"BitOutOfRange", kHead + "qreg q[1];\ncreg c[1];\nmeasure q[0] -> c[1];\n",
                    "5: c[1] is out of range: c has 1 bit"},
         RejectCase{"MeasureRegisterIntoBit", kHead + "qreg q[2];\ncreg c[2];\nmeasure q -> c[0];\n",
-                   "5: measure needs a qubit and a bit, or two registers of one size"},
-        RejectCase{"MeasureSizesDiffer", kHead + "qreg q[2];\ncreg c[3];\nmeasure q -> c;\n",
                    "5: measure needs a qubit and a bit, or two registers of one size"},
         RejectCase{"UnknownIdentifierInAngle", kHead + "qreg q[1];\nrz(theta) q[0];\n",
                    "4: unknown parameter theta"},
@@ -265,21 +198,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "6: an angle of gate rz is not a finite number"},
         RejectCase{"MissingSemicolon", kHead + "qreg q[1]\nx q[0];\n",
                    "4: expected ';', found 'x'"},
-        RejectCase{"UnexpectedEnd", kHead + "qreg q[1];\nx q[0]",
-                   "4: expected ';', found end of file"},
         RejectCase{"UnexpectedCharacter", kHead + "qreg q[1];\n// fine\nx q[0]; @\n",
                    "5: unexpected character '@'"},
-        RejectCase{"UnterminatedString", "OPENQASM 2.0;\ninclude \"qelib1.inc;\n",
-                   "2: unterminated string"},
         RejectCase{"MeasureInDefinition", kHead + "gate g a {\n  measure a;\n}\n",
                    "4: measure is not allowed in a gate body"},
         RejectCase{"UnknownQubitInDefinition", kHead + "gate g a {\n  x b;\n}\n",
                    "4: unknown qubit b in gate g"},
         RejectCase{"IndexedQubitInDefinition", kHead + "gate g a {\n  x a[0];\n}\n",
                    "4: qubit a of gate g cannot be indexed"},
-        RejectCase{"RepeatedFormalName", kHead + "gate g(a) a { }\n", "3: gate g names a twice"},
-        RejectCase{"HugeIndex", kHead + "qreg q[1];\nx q[99999999999];\n",
-                   "4: number 99999999999 is too large"},
         RejectCase{"NoQuantumRegister", kHead + "creg c[1];\n",
                    "0: no quantum register is declared"}),
     [](const testing::TestParamInfo<RejectCase>& info) { return info.param.name; });
