@@ -87,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ExportReject{"UnknownGate", "Foo a", "unknown gate Foo"},
         ExportReject{"TwoQubitMnemonicLowercase", "cx a c", "unknown gate cx"},
-        ExportReject{"MissingAngle", "Rz a", "Rz takes a qubit and 1 angles, found 1 fields"},
-        ExportReject{"ExtraAngle", "H a 0.5", "H takes a qubit and 0 angles, found 2 fields"},
+        ExportReject{"MissingAngle", "Rz a", "Rz takes a qubit and 1 angle: \"Rz a\""},
+        ExportReject{"ExtraAngle", "H a 0.5", "H takes a qubit and no angle: \"H a 0.5\""},
         ExportReject{"AngleNotANumber", "U1 a pi", "U1 needs a number as angle, found \"pi\""},
         ExportReject{"AngleInfinite", "Rx a inf", "Rx needs a number as angle, found \"inf\""},
         ExportReject{"CPWithoutAngle", "CP a c ", "CP needs a number as angle, found \"\""},

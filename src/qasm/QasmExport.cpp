@@ -90,9 +90,10 @@ void Exporter::otherLine(const MappedLine& l) {
   if (!gate || gate->qubits != 1) throw QasmError(l.number, "unknown gate " + tokens[0]);
   const std::size_t fields = 2 + static_cast<std::size_t>(gate->params);
   if (tokens.size() != fields) {
-    throw QasmError(l.number, tokens[0] + " takes a qubit and " + std::to_string(gate->params) +
-                                  " angles, found " + std::to_string(tokens.size() - 1) +
-                                  " fields");
+    const int n = gate->params;
+    const std::string angles =
+        n == 0 ? "no angle" : std::to_string(n) + (n == 1 ? " angle" : " angles");
+    throw QasmError(l.number, tokens[0] + " takes a qubit and " + angles + ": \"" + l.text + "\"");
   }
   std::string statement = gate->name;
   for (std::size_t k = 2; k < fields; ++k) {
