@@ -91,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExportReject{"ExtraAngle", "H a 0.5", "H takes a qubit and no angle: \"H a 0.5\""},
         ExportReject{"AngleNotANumber", "U1 a pi", "U1 needs a number as angle, found \"pi\""},
         ExportReject{"AngleInfinite", "Rx a inf", "Rx needs a number as angle, found \"inf\""},
+        ExportReject{"AngleOverflows", "Ry a 1e999", "Ry needs a number as angle, found \"1e999\""},
         ExportReject{"CPWithoutAngle", "CP a c ", "CP needs a number as angle, found \"\""},
         ExportReject{"UnknownQubit", "T z", "unknown qubit z"},
         ExportReject{"GeoWithAndWithoutParameter", "GEO c a 0.5",

@@ -1,6 +1,7 @@
 // A mapped circuit and its layout to OpenQASM 2.0 on the physical qubits of the grid.
 #include "qasm/QasmExport.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 
@@ -18,10 +19,11 @@ std::string physical(int index) {
 
 // An angle field rewritten as OpenQASM accepts it; throws when it is not a number.
 std::string angle(const std::string& field, const std::string& gate, int line) {
-  if (!isDecimalNumber(field)) {
+  const double value = std::strtod(field.c_str(), nullptr);
+  if (!isDecimalNumber(field) || !std::isfinite(value)) {
     throw QasmError(line, gate + " needs a number as angle, found \"" + field + "\"");
   }
-  return formatNumber(std::strtod(field.c_str(), nullptr));
+  return formatNumber(value);
 }
 
 // Whether GEO and ZENO lines carry a parameter: all of them or none of each mnemonic.
