@@ -113,6 +113,8 @@ class InterActGraph {
   RouteCosts insertSwap2(std::string outFile, int window, int outputMode);
   // Windowed routing that writes to the given output (nothing for a default RouteOutput).
   RouteCosts routeWindowed(int window, int outputMode, RouteOutput& out);
+  // The reference version of routeWindowed, with the same results and output.
+  RouteCosts routeWindowedLiteral(int window, int outputMode, RouteOutput& out);
 
   // Diagnostic printouts of the qubit table, the edge list and the node ranking.
   void printInfo() const;

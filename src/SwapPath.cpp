@@ -1,5 +1,6 @@
 #include "SwapPath.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -29,6 +30,28 @@ std::vector<Location> findMidPoint(Location& a, Location& b, bool isTall) {
     }
   }
   return result;
+}
+
+void meetingSites(Location a, Location b, bool isTall, std::vector<Location>& out) {
+  out.clear();
+  const int n = dist(a, b) + 1;
+  const int sx = b.x > a.x ? 1 : -1;
+  const int sy = b.y > a.y ? 1 : -1;
+  const int dx = std::abs(b.x - a.x);
+  const int dy = std::abs(b.y - a.y);
+  // Distances from a: the middle one, then alternately one nearer a and one nearer b.
+  int k = n / 2;
+  for (int i = 0; i <= n; ++i) {
+    k += i % 2 ? -i : i;
+    if (k < 0 || k > n) continue;
+    // t runs over the steps along x (tall) or y (wide) that keep the site in the rectangle.
+    const int tLo = std::max(0, k - (isTall ? dy : dx));
+    const int tHi = std::min(k, isTall ? dx : dy);
+    for (int t = tLo; t <= tHi; ++t) {
+      out.push_back(isTall ? Location{a.x + sx * t, a.y + sy * (k - t)}
+                           : Location{a.x + sx * (k - t), a.y + sy * t});
+    }
+  }
 }
 
 int lookaheadCost(const GateBuffer& futureGates, QubitLocMap& qubitLoc) {
@@ -76,9 +99,9 @@ std::size_t cheapestRoute(const RouteList& routes, Steps steps, const AllocMatri
 
 }  // namespace
 
-double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
-                    std::pair<Location, Location>& ends, AllocMatrix& alloc,
-                    GateBuffer& futureGates, bool isTall) {
+double shortestPathLiteral(Location a, Location b, Location meet, SwapList& swaps,
+                           std::pair<Location, Location>& ends, AllocMatrix& alloc,
+                           GateBuffer& futureGates, bool isTall) {
   const int dirA = quadrantCode(a, meet);
   const int dirB = quadrantCode(b, meet);
   // a's qubit walks all the way onto meet; b's qubit stops one site short of it.

@@ -3,8 +3,10 @@
 #include <fstream>
 
 #include "InterActGraph.h"
+#include "LiteralMode.h"
 #include "Lookahead.h"
 #include "MappedOutput.h"
+#include "MeetingSearch.h"
 #include "SwapHistory.h"
 #include "SwapPath.h"
 
@@ -14,6 +16,21 @@ namespace {
 void writeLayout(RouteOutput& out, const std::string& text) {
   if (out.layoutPath.empty()) return;
   if (!writeWholeFile(out.layoutPath, text)) out.layoutFailed = true;
+}
+
+// True when every site holds -1 or a qubit index found on no other site, as placements make.
+bool distinctQubits(const AllocMatrix& alloc) {
+  std::vector<char> seen;
+  for (const auto& row : alloc) {
+    for (int q : row) {
+      if (q == -1) continue;
+      if (q < 0) return false;
+      if (static_cast<std::size_t>(q) >= seen.size()) seen.resize(q + 1, 0);
+      if (seen[q]) return false;
+      seen[q] = 1;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -27,6 +44,10 @@ RouteCosts InterActGraph::insertSwap2(std::string outFile, int window, int outpu
 }
 
 RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput& out) {
+  // The fast router keeps one site per qubit in an array, which needs a qubit on one site only.
+  if (literalMode() || !distinctQubits(grid.allocationMap)) {
+    return routeWindowedLiteral(window, outputMode, out);
+  }
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
   const int width = grid.width;
   const int height = grid.height;
@@ -38,24 +59,43 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   GateBuffer futureGates;
   AllocMatrix workAlloc = grid.allocationMap;
   std::vector<std::vector<std::string>> siteNames(height, std::vector<std::string>(width));
-  QubitLocMap qubitLoc;
+  // The site of every qubit; a qubit on no site counts as standing on (0, 0).
+  std::size_t qubitCount = nodeNum > 0 ? nodeNum : 0;
+  for (const auto& row : workAlloc) {
+    for (int q : row)
+      qubitCount = std::max(qubitCount, static_cast<std::size_t>(q + 1));
+  }
+  std::vector<Location> site(qubitCount, Location{0, 0});
+  std::vector<char> onGrid(qubitCount, 0);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      siteNames[y][x] = idxToName[workAlloc[y][x]];
-      if (workAlloc[y][x] >= 0) qubitLoc[workAlloc[y][x]] = {x, y};
+      const int q = workAlloc[y][x];
+      siteNames[y][x] = idxToName[q];
+      if (q >= 0) {
+        site[q] = {x, y};
+        onGrid[q] = 1;
+      }
     }
   }
   auto siteName = [&](Location l) -> const std::string& { return siteNames[l.y][l.x]; };
+  // One SWAP applied to the matrix and the site array together.
+  auto apply = [&](const Swap& s) {
+    int& qa = workAlloc[s.first.y][s.first.x];
+    int& qb = workAlloc[s.second.y][s.second.x];
+    std::swap(qa, qb);
+    if (qb != -1) site[qb] = s.second;
+    if (qa != -1) site[qa] = s.first;
+  };
 
-  SwapList swapHistory;
+  SwapHistory history(width, height);
+  LookaheadSet look;
+  MeetingSearch search;
   int swapCount = 0;
   int firstResult = -1;
   bool headerWritten = false;
   std::size_t lookahead = 0;  // next line the look-ahead reader would read
   SwapList swaps;
-  SwapList bestSwaps;
   std::pair<Location, Location> ends;
-  std::pair<Location, Location> bestEnds;
 
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const CircuitLine& line = lines[i];
@@ -78,31 +118,26 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
         fillFutureGateBuffer(lines, lookahead, futureGates, window);
         break;
       case CircuitLine::kGate: {
-        Location l1 = qubitLoc[line.q1];
-        Location l2 = qubitLoc[line.q2];
+        Location l1 = site[line.q1];
+        Location l2 = site[line.q2];
         if (dist(l1, l2) != 1) {
-          std::vector<Location> candidates = findMidPoint(l1, l2, grid.isTall);
-          double bestCost = 2147483647.0;
-          for (std::size_t c = 0; c < candidates.size(); ++c) {
-            const double cost = shortestPath(l1, l2, candidates[c], swaps, ends, workAlloc,
-                                             futureGates, grid.isTall);
-            // The first candidate with the smallest cost wins; the first one by default.
-            if (cost < bestCost || c == 0) {
-              if (cost < bestCost) bestCost = cost;
-              bestSwaps.swap(swaps);
-              bestEnds = ends;
+          look.assign(futureGates);
+          for (std::size_t k = 0; k < look.qubits.size(); ++k) {
+            const int q = look.qubits[k];
+            if (q >= 0 && static_cast<std::size_t>(q) < qubitCount && onGrid[q]) {
+              look.placed[k] = 1;
+              look.sites[k] = site[q];
             }
           }
-          for (const Swap& s : bestSwaps) {
+          search.route(l1, l2, grid.isTall, look, swaps, ends);
+          for (const Swap& s : swaps) {
             if (os) writeSwapLine(*os, siteName(s.first), siteName(s.second));
             ++swapCount;
-            applySwap(s.first, s.second, workAlloc, qubitLoc);
+            apply(s);
           }
-          std::vector<std::vector<bool>> touched(height, std::vector<bool>(width, false));
-          for (const Swap& s : bestSwaps)
-            recordSwap(s, swapHistory, touched);
-          l1 = bestEnds.first;
-          l2 = bestEnds.second;
+          history.recordGate(swaps);
+          l1 = ends.first;
+          l2 = ends.second;
         }
         if (os) writeGateLine(*os, line.mnemonic, siteName(l1), siteName(l2), line.trailing);
         fillFutureGateBuffer(lines, lookahead, futureGates, 1);
@@ -111,12 +146,11 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
       case CircuitLine::kEnd: {
         if (outputMode == 1) writeLayout(out, layoutText(workAlloc, width, height, idxToName));
         int restoring = swapCount;
-        while (!swapHistory.empty()) {
-          const Swap e = swapHistory.back();
-          swapHistory.pop_back();
+        while (!history.empty()) {
+          const Swap e = history.popLatest();
           if (os && outputMode == 2) writeSwapLine(*os, siteName(e.first), siteName(e.second));
           ++restoring;
-          applySwap(e.first, e.second, workAlloc, qubitLoc);
+          apply(e);
         }
         if (os) *os << ".end\n";
         firstResult = swapCount;

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "GridPaths.h"
+#include "Lookahead.h"
+
+// The look-ahead buffer as the route search reads it: its distinct qubits, the site of each,
+// and its gates as pairs of positions in the qubit list.
+class LookaheadSet {
+ public:
+  std::vector<int> qubits;                 // distinct qubits of the buffer, first appearance first
+  std::vector<Location> sites;             // the site of each qubit; (0, 0) when it has none
+  std::vector<char> placed;                // 1 when the qubit stands on a site of the grid
+  std::vector<std::pair<int, int>> gates;  // the buffer's gates between two different qubits
+  std::vector<std::vector<int>> partners;  // per qubit: its partner in each of those gates
+
+  // Takes the qubits and gates of `buffer`; every qubit starts without a site.
+  void assign(const GateBuffer& buffer);
+  // Position of `qubit` in `qubits`, or -1.
+  int find(int qubit) const;
+  // Position of the placed qubit on `site`, or -1.
+  int atSite(Location site) const;
+  // Summed distance of the gates' qubits standing on `where` (one entry per qubit).
+  int cost(const std::vector<Location>& where) const;
+
+ private:
+  // Appends `qubit` when new; returns its position.
+  int enter(int qubit);
+  std::unordered_map<int, int> index_;  // qubit to position, used once the list grows long
+};
+
+// Cheapest monotone routes from one start site to every site of the rectangle it spans with a
+// far corner. The qubit on the start travels along a route and every qubit on the route moves
+// back one site, to the site the route enters it from. Because two sites of one monotone route
+// lie as far apart as their distances from the start differ, the look-ahead cost after such a
+// move is a constant plus one weight per passed site, chosen by the step that enters it; the
+// tree holds, for every site, the cheapest sum and the first such route in trail's order.
+class RouteTree {
+ public:
+  // Builds the tree over the rectangle of `start` and `corner`. The travelling qubit must end
+  // on a site that no route to the sites asked about goes beyond (the route's last site).
+  void build(Location start, Location corner, bool isTall, const LookaheadSet& look);
+  // Position in the look-ahead set of the qubit on the start, or -1.
+  int traveller() const { return traveller_; }
+  // Sum of the entry weights along the first cheapest route to `c`.
+  int cost(Location c) const { return cost_[index(c)]; }
+  // Order of the first cheapest route to `c` among those to the sites as far from the start.
+  int rank(Location c) const { return rank_[index(c)]; }
+  // Appends the first cheapest route to `c`, from the start to `c`.
+  void route(Location c, std::vector<Location>& out) const;
+  // Calls visit(k, to) for each look-ahead qubit k that the route to `c` moves, `to` being the
+  // site it moves to.
+  template <typename Visit>
+  void forEachMoved(Location c, Visit visit) const {
+    int i = (c.x - start_.x) * sx_;
+    int j = (c.y - start_.y) * sy_;
+    while (i + j > 0) {
+      const int id = j * (nx_ + 1) + i;
+      if (fromX_[id]) {
+        --i;
+      } else {
+        --j;
+      }
+      if (lookAt_[id] >= 0) visit(lookAt_[id], site(i, j));
+    }
+  }
+
+ private:
+  int index(Location c) const {
+    return (c.y - start_.y) * sy_ * (nx_ + 1) + (c.x - start_.x) * sx_;
+  }
+  Location site(int i, int j) const { return {start_.x + sx_ * i, start_.y + sy_ * j}; }
+  // Entry weights of the look-ahead qubits' sites.
+  void weigh(const LookaheadSet& look);
+  // Ranks the sites at distance d by the order of their routes, from the ranks at d - 1.
+  void rankDiagonal(int d);
+
+  Location start_;
+  int sx_ = 1, sy_ = 1;       // step signs towards the corner
+  int nx_ = 0, ny_ = 0;       // rectangle size in steps
+  bool xFirst_ = true;        // the x step comes first in trail's order
+  int traveller_ = -1;        // look-ahead position of the qubit on the start
+  std::vector<int> cost_;     // per site: cheapest weight sum from the start
+  std::vector<int> rank_;     // per site: route order among its distance class
+  std::vector<char> fromX_;   // per site: the route's last step is an x step
+  std::vector<int> weightX_;  // per site: weight when entered by an x step
+  std::vector<int> weightY_;  // per site: weight when entered by a y step
+  std::vector<int> lookAt_;   // per site: look-ahead position of its qubit, or -1
+  std::vector<int> slot_;     // scratch of rankDiagonal
+};
+
+// The site next to `meet` where b's qubit ends on the first cheapest of its routes to `meet`
+// (b itself when b is at most one step from `meet`). `fromB` is built from b over a rectangle
+// that holds `meet`; `where` is scratch.
+Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Location meet,
+                std::vector<Location>& where);
+
+// Fills `swaps` and `ends` from a's route PA and b's route QB as the SWAP path search does:
+// a's and b's moves alternate, and b's qubit stops one site before the meeting site.
+void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB, Location a,
+               Location b, Location meet, SwapList& swaps, std::pair<Location, Location>& ends);
