@@ -63,6 +63,14 @@ void SwapHistory::recordGate(const SwapList& swaps) {
   }
 }
 
+SwapList SwapHistory::contents() const {
+  SwapList list;
+  for (const Entry& e : entries_) {
+    if (e.alive) list.push_back(e.swap);
+  }
+  return list;
+}
+
 Swap SwapHistory::popLatest() {
   while (!entries_.back().alive)
     entries_.pop_back();

@@ -22,6 +22,8 @@ class SwapHistory {
   std::size_t size() const { return alive_; }
   // Removes and returns the latest remaining SWAP.
   Swap popLatest();
+  // The remaining SWAPs, earliest first.
+  SwapList contents() const;
 
  private:
   struct Entry {
