@@ -35,6 +35,9 @@ class Grid {
   // (-1, -1) after printing the failure report when no site is accepted.
   Location placeNeighbor(int idx, int remainingDegree, int remainingAct, std::vector<int> weights,
                          std::vector<Location> anchors);
+  // The reference version of placeNeighbor, which prices every empty site of the grid.
+  Location placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
+                                std::vector<int> weights, std::vector<Location> anchors);
 
   // Fills every site with its row-major number.
   void trivialLocate();
@@ -43,6 +46,9 @@ class Grid {
   // Prints the allocation map to standard output.
   void printGrid() const;
 };
+
+// costFun's value for a site whose summed anchor steps (each times its weight) are S.
+double siteCost(double S, int remainingDegree, int remainingAct, int siteFreedom);
 
 // Placement cost of putting a qubit on `site`, given its placed neighbours' sites and gate
 // counts, its neighbours still to place, its gates still to place and the site's freedom.

@@ -4,27 +4,34 @@
 #include <cstdlib>
 #include <iomanip>
 #include <iostream>
+#include <limits>
 #include <queue>
 
+#include "GridPaths.h"
 #include "InterActGraph.h"
+#include "LiteralMode.h"
 
 int max(int a, int b, int c, int d) {
   return std::max(std::max(a, b), std::max(c, d));
 }
 
-double costFun(Location& site, std::vector<Location>& anchors, std::vector<int>& weights,
-               int remainingDegree, int remainingAct, int siteFreedom) {
+double siteCost(double S, int remainingDegree, int remainingAct, int siteFreedom) {
   // The grouping of this arithmetic is fixed: ties between sites are exact comparisons.
-  double S = 0.0;
-  for (std::size_t i = 0; i < anchors.size(); ++i) {
-    const int steps = std::abs(site.x - anchors[i].x) + std::abs(site.y - anchors[i].y) - 1;
-    S += static_cast<double>(steps * weights[i]);
-  }
   const int D = remainingDegree;
   const int A = remainingAct;
   const int f = siteFreedom;
   const double T = D > 0 ? static_cast<double>(std::min(D - f, 0) * A) / D : 0.0;
   return static_cast<double>(D - f) + 10.0 * (S + T);
+}
+
+double costFun(Location& site, std::vector<Location>& anchors, std::vector<int>& weights,
+               int remainingDegree, int remainingAct, int siteFreedom) {
+  double S = 0.0;
+  for (std::size_t i = 0; i < anchors.size(); ++i) {
+    const int steps = std::abs(site.x - anchors[i].x) + std::abs(site.y - anchors[i].y) - 1;
+    S += static_cast<double>(steps * weights[i]);
+  }
+  return siteCost(S, remainingDegree, remainingAct, siteFreedom);
 }
 
 namespace {
@@ -40,8 +47,90 @@ void printMatrix(const std::vector<std::vector<int>>& matrix) {
 
 }  // namespace
 
+namespace {
+
+// A lower bound of the cost of every empty site at distance r or more from anchors[0], or -inf
+// when there is none: each anchor's steps are at least r minus its distance from anchors[0],
+// less one, and never below -1; the site's freedom is one of 0 .. 4. costFun's rounding only
+// grows with its sum of steps, so the bound holds for the costs as computed.
+double ringBound(int r, const std::vector<int>& anchorDist, const std::vector<int>& weights,
+                 int remainingDegree, int remainingAct) {
+  long long S = 0;
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    if (weights[i] < 0) return -std::numeric_limits<double>::infinity();
+    S += static_cast<long long>(weights[i]) * std::max(r - anchorDist[i] - 1, -1);
+  }
+  double bound = std::numeric_limits<double>::infinity();
+  for (int f = 0; f <= 4; ++f)
+    bound = std::min(bound, siteCost(static_cast<double>(S), remainingDegree, remainingAct, f));
+  return bound;
+}
+
+}  // namespace
+
 Location Grid::placeNeighbor(int idx, int remainingDegree, int remainingAct,
                              std::vector<int> weights, std::vector<Location> anchors) {
+  const int x0 = anchors[0].x;
+  const int y0 = anchors[0].y;
+  const int W = width;
+  const int H = height;
+  const int maxDist =
+      max(std::abs(x0) + std::abs(y0), std::abs(x0 - (W - 1)) + std::abs(y0),
+          std::abs(x0) + std::abs(y0 - (H - 1)), std::abs(x0 - (W - 1)) + std::abs(y0 - (H - 1)));
+  if (literalMode()) {
+    return placeNeighborLiteral(idx, remainingDegree, remainingAct, weights, anchors);
+  }
+  Location best{-1, -1};
+  double bestCost = 2147483647.0;
+  std::vector<int> anchorDist(anchors.size());
+  for (std::size_t i = 0; i < anchors.size(); ++i)
+    anchorDist[i] = dist(anchors[0], anchors[i]);
+  // Prices an empty site inside the grid; keeps it when strictly cheaper than the best so far.
+  auto consider = [&](Location site) {
+    if (site.x < 0 || site.x >= W || site.y < 0 || site.y >= H) return;
+    if (allocationMap[site.y][site.x] >= 0) return;
+    const double cost =
+        costFun(site, anchors, weights, remainingDegree, remainingAct, freedomMap[site.y][site.x]);
+    if (cost < bestCost) {
+      bestCost = cost;
+      best = site;
+    }
+  };
+  consider({x0, y0});
+  for (int r = 1; r <= maxDist; ++r) {
+    // Once no farther site can cost less than the best one, the search is over.
+    if (ringBound(r, anchorDist, weights, remainingDegree, remainingAct) >= bestCost) break;
+    int p = r;
+    int s = 0;
+    int dp = -1;
+    int ds = 1;
+    for (int step = 0; step < 4 * r; ++step) {
+      consider(isTall ? Location{x0 + p, y0 + s} : Location{x0 + s, y0 + p});
+      if (p == -r) dp = 1;
+      if (s == r) {
+        ds = -1;
+      } else if (s == -r) {
+        ds = 1;
+      }
+      p += dp;
+      s += ds;
+    }
+  }
+  if (best == Location{-1, -1}) {
+    std::cout << "Error of placing qubit!, no allocation found" << std::endl;
+    std::cout << "maxDist= " << maxDist << std::endl;
+    std::cout << "idx= " << idx << std::endl;
+    printMatrix(allocationMap);
+    printMatrix(freedomMap);
+    return best;
+  }
+  allocationMap[best.y][best.x] = idx;
+  updateFreedom(best);
+  return best;
+}
+
+Location Grid::placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
+                                    std::vector<int> weights, std::vector<Location> anchors) {
   const int x0 = anchors[0].x;
   const int y0 = anchors[0].y;
   const int W = width;

@@ -51,7 +51,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
   const int width = grid.width;
   const int height = grid.height;
-  if (outputMode > 0) {
+  if (outputMode > 0 && !out.layoutPath.empty()) {
     writeLayout(out,
                 layoutText(workGrid.allocationMap, workGrid.width, workGrid.height, idxToName));
   }
@@ -144,7 +144,9 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
         break;
       }
       case CircuitLine::kEnd: {
-        if (outputMode == 1) writeLayout(out, layoutText(workAlloc, width, height, idxToName));
+        if (outputMode == 1 && !out.layoutPath.empty()) {
+          writeLayout(out, layoutText(workAlloc, width, height, idxToName));
+        }
         int restoring = swapCount;
         while (!history.empty()) {
           const Swap e = history.popLatest();
