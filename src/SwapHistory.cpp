@@ -4,29 +4,15 @@
 
 SwapHistory::SwapHistory(int width, int height)
     : width_(width),
-      onSite_(static_cast<std::size_t>(width) * height),
+      top_(static_cast<std::size_t>(width) * height, kNone),
       touched_(static_cast<std::size_t>(width) * height, 0) {}
 
-std::int64_t SwapHistory::latest(int site) const {
-  const auto& ids = onSite_[site];
-  return ids.empty() ? -1 : ids.back();
-}
-
-void SwapHistory::cancel(std::int64_t id, int p, int q) {
-  onSite_[p].pop_back();
-  onSite_[q].pop_back();
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
-                             [](const Entry& e, std::int64_t v) { return e.id < v; });
-  it->alive = false;
+void SwapHistory::remove(std::uint32_t id) {
+  Entry& e = entries_[id];
+  top_[e.first] = e.belowFirst;
+  top_[e.second] = e.belowSecond;
+  e.first = kNone;
   --alive_;
-  compact();
-}
-
-void SwapHistory::compact() {
-  if (entries_.size() < 64 || entries_.size() < 2 * alive_) return;
-  entries_.erase(
-      std::remove_if(entries_.begin(), entries_.end(), [](const Entry& e) { return !e.alive; }),
-      entries_.end());
 }
 
 void SwapHistory::recordGate(const SwapList& swaps) {
@@ -35,8 +21,8 @@ void SwapHistory::recordGate(const SwapList& swaps) {
     stamp_ = 1;
   }
   for (std::size_t k = 0; k < swaps.size(); ++k) {
-    const int p = siteOf(swaps[k].first);
-    const int q = siteOf(swaps[k].second);
+    const std::uint32_t p = siteOf(swaps[k].first);
+    const std::uint32_t q = siteOf(swaps[k].second);
     // Walking back, the first entry on p or q decides: it cancels when it is this same SWAP
     // and neither site was touched before. Every entry walked over touches its sites.
     const std::int64_t top = latest(p);
@@ -47,17 +33,17 @@ void SwapHistory::recordGate(const SwapList& swaps) {
     const std::int64_t stop = cancels ? top : 0;
     for (std::size_t l = k; l < swaps.size(); ++l) {
       for (Location site : {swaps[l].first, swaps[l].second}) {
-        const int s = siteOf(site);
+        const std::uint32_t s = siteOf(site);
         if (latest(s) >= stop) touched_[s] = stamp_;
       }
     }
     if (cancels) {
-      cancel(top, p, q);
+      remove(static_cast<std::uint32_t>(top));
     } else {
-      entries_.push_back({swaps[k], nextId_, true});
-      onSite_[p].push_back(nextId_);
-      onSite_[q].push_back(nextId_);
-      ++nextId_;
+      const std::uint32_t id = static_cast<std::uint32_t>(entries_.size());
+      entries_.push_back({p, q, top_[p], top_[q]});
+      top_[p] = id;
+      top_[q] = id;
       ++alive_;
     }
   }
@@ -66,20 +52,18 @@ void SwapHistory::recordGate(const SwapList& swaps) {
 SwapList SwapHistory::contents() const {
   SwapList list;
   for (const Entry& e : entries_) {
-    if (e.alive) list.push_back(e.swap);
+    if (e.first != kNone) list.push_back({locationOf(e.first), locationOf(e.second)});
   }
   return list;
 }
 
 Swap SwapHistory::popLatest() {
-  while (!entries_.back().alive)
+  while (entries_.back().first == kNone)
     entries_.pop_back();
   const Entry e = entries_.back();
+  remove(static_cast<std::uint32_t>(entries_.size() - 1));
   entries_.pop_back();
-  onSite_[siteOf(e.swap.first)].pop_back();
-  onSite_[siteOf(e.swap.second)].pop_back();
-  --alive_;
-  return e.swap;
+  return {locationOf(e.first), locationOf(e.second)};
 }
 
 void recordSwap(const Swap& s, SwapList& swapHistory, std::vector<std::vector<bool>>& touched) {

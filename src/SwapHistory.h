@@ -10,7 +10,8 @@
 // cancels the latest recorded SWAP of the same two sites when nothing recorded after that one,
 // nor anything examined earlier for the same gate, touched either site. It gives the same
 // history as walking the whole record backwards with a matrix of touched sites, but looks only
-// at the latest entries of the SWAP's own sites.
+// at the latest SWAP of each of the new SWAP's sites: every site keeps its remaining SWAPs as a
+// stack linked through the entries.
 class SwapHistory {
  public:
   SwapHistory(int width, int height);
@@ -26,26 +27,30 @@ class SwapHistory {
   SwapList contents() const;
 
  private:
+  static const std::uint32_t kNone = 0xffffffffu;  // no entry; also marks a cancelled one
   struct Entry {
-    Swap swap;
-    std::int64_t id;  // position in the order of recording
-    bool alive;       // false once cancelled
+    std::uint32_t first;        // site index of the SWAP's first site, or kNone once cancelled
+    std::uint32_t second;       // site index of its second site
+    std::uint32_t belowFirst;   // the entry under it on its first site's stack
+    std::uint32_t belowSecond;  // the entry under it on its second site's stack
   };
-  int siteOf(Location l) const { return l.y * width_ + l.x; }
-  // Id of the latest remaining SWAP on `site`, or -1.
-  std::int64_t latest(int site) const;
-  // Marks the entry `id` cancelled and drops it from its sites.
-  void cancel(std::int64_t id, int p, int q);
-  // Drops cancelled entries once they outnumber the live ones.
-  void compact();
+  std::uint32_t siteOf(Location l) const { return l.y * width_ + l.x; }
+  Location locationOf(std::uint32_t site) const {
+    return {static_cast<int>(site % width_), static_cast<int>(site / width_)};
+  }
+  // Id of the latest remaining SWAP on `site` as an int64, or -1.
+  std::int64_t latest(std::uint32_t site) const {
+    return top_[site] == kNone ? -1 : static_cast<std::int64_t>(top_[site]);
+  }
+  // Takes entry `id`, the top of both its sites' stacks, off them.
+  void remove(std::uint32_t id);
 
   int width_;
-  std::vector<Entry> entries_;                     // by increasing id
-  std::vector<std::vector<std::int64_t>> onSite_;  // per site: ids of its remaining SWAPs
-  std::vector<std::uint32_t> touched_;             // per site: stamp of the gate that touched it
-  std::uint32_t stamp_ = 0;                        // the current gate's stamp
-  std::int64_t nextId_ = 0;
-  std::size_t alive_ = 0;
+  std::vector<Entry> entries_;          // every SWAP recorded; its position is its id
+  std::vector<std::uint32_t> top_;      // per site: its latest remaining entry, or kNone
+  std::vector<std::uint32_t> touched_;  // per site: stamp of the gate that touched it
+  std::uint32_t stamp_ = 0;             // the current gate's stamp
+  std::size_t alive_ = 0;               // remaining entries
 };
 
 // Records the routing SWAP s in the history, or removes instead the latest earlier SWAP of the
