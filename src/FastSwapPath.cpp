@@ -6,8 +6,7 @@
 #include "MeetingSearch.h"
 #include "SwapPath.h"
 
-Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Location meet,
-                std::vector<Location>& where) {
+Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Location meet) {
   if (dist(b, meet) <= 1) return b;
   // b's route enters meet by an x step or by a y step, from one of these two sites.
   const int sx = meet.x < b.x ? -1 : 1;
@@ -17,17 +16,18 @@ Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Lo
   if (meet.x != b.x) ends[count++] = {meet.x - sx, meet.y};
   if (meet.y != b.y) ends[count++] = {meet.x, meet.y - sy};
   if (count == 1) return ends[0];
-  // The routes through either end cost their tree weights on top of the cost with b's qubit
-  // on that end and every other qubit in place.
+  // A route through either end costs its tree weights on top of the cost with b's qubit on
+  // that end and every other qubit in place; of that, only the gates of b's qubit differ.
   int cost[2];
-  where = look.sites;
   const int traveller = fromB.traveller();
   for (int e = 0; e < 2; ++e) {
-    if (traveller >= 0) where[traveller] = ends[e];
-    cost[e] = look.cost(where) + fromB.cost(ends[e]);
+    cost[e] = fromB.cost(ends[e]);
+    if (traveller < 0) continue;
+    for (int p : look.partners[traveller])
+      cost[e] += dist(ends[e], look.sites[p]);
   }
   if (cost[0] != cost[1]) return cost[0] < cost[1] ? ends[0] : ends[1];
-  return fromB.rank(ends[0]) < fromB.rank(ends[1]) ? ends[0] : ends[1];
+  return fromB.before(ends[0], ends[1]) ? ends[0] : ends[1];
 }
 
 void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB, Location a,
@@ -119,8 +119,7 @@ double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
   } else {
     RouteTree fromB;
     fromB.build(b, meet, isTall, look);
-    std::vector<Location> where;
-    fromB.route(endOfB(fromB, look, b, meet, where), QB);
+    fromB.route(endOfB(fromB, look, b, meet), QB);
     QB.push_back(meet);
   }
 
@@ -133,6 +132,15 @@ double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
   for (std::size_t j = 0; j + 2 < QB.size(); ++j)
     ordered.push_back({QB[j], QB[j + 1]});
   return costAfter(ordered, alloc, look);
+}
+
+void MeetingSearch::moveAlong(const RouteTree& tree, Location c) {
+  if (!tree.hasMasks()) {
+    tree.forEachMoved(c, [&](int k, Location to) { where_[k] = to; });
+    return;
+  }
+  for (std::uint64_t moved = tree.movedBy(c); moved != 0; moved &= moved - 1)
+    where_[__builtin_ctzll(moved)] = tree.movedTo(__builtin_ctzll(moved));
 }
 
 double MeetingSearch::route(Location a, Location b, bool isTall, const LookaheadSet& look,
@@ -148,15 +156,15 @@ double MeetingSearch::route(Location a, Location b, bool isTall, const Lookahead
   Location chosenEndB = b;
   for (std::size_t c = 0; c < candidates_.size(); ++c) {
     const Location meet = candidates_[c];
-    const Location endB = endOfB(fromB_, look, b, meet, scratch_);
+    const Location endB = endOfB(fromB_, look, b, meet);
     // Every candidate lies in the gate's rectangle, so a's route (a to meet) and b's (b to
     // endB) share no site and each moves the qubits of its own route only.
     where_ = look.sites;
     if (travellerA >= 0) where_[travellerA] = meet;
-    fromA_.forEachMoved(meet, [&](int k, Location to) { where_[k] = to; });
+    moveAlong(fromA_, meet);
     if (dist(b, meet) >= 2) {
       if (travellerB >= 0) where_[travellerB] = endB;
-      fromB_.forEachMoved(endB, [&](int k, Location to) { where_[k] = to; });
+      moveAlong(fromB_, endB);
     }
     const double cost = look.cost(where_);
     // The first candidate with the smallest cost wins; the first one by default.

@@ -2,10 +2,6 @@
 
 #include <cstdlib>
 
-int dist(Location a, Location b) {
-  return std::abs(a.x - b.x) + std::abs(a.y - b.y);
-}
-
 void swapQubit(Location a, Location b, AllocMatrix& alloc) {
   std::swap(alloc[a.y][a.x], alloc[b.y][b.x]);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <map>
 #include <utility>
 #include <vector>
@@ -15,7 +16,9 @@ typedef std::pair<Location, Location> Swap;
 typedef std::vector<Swap> SwapList;
 
 // Manhattan distance between two sites.
-int dist(Location a, Location b);
+inline int dist(Location a, Location b) {
+  return std::abs(a.x - b.x) + std::abs(a.y - b.y);
+}
 
 // Exchanges the occupants of sites a and b in the matrix.
 void swapQubit(Location a, Location b, AllocMatrix& alloc);

@@ -16,6 +16,9 @@ class MeetingSearch {
                std::pair<Location, Location>& ends);
 
  private:
+  // Moves, in where_, the look-ahead qubits that the tree's route to `c` moves.
+  void moveAlong(const RouteTree& tree, Location c);
+
   RouteTree fromA_;                   // a's routes over the gate's rectangle
   RouteTree fromB_;                   // b's routes over the same rectangle
   std::vector<Location> candidates_;  // meeting sites in preference order

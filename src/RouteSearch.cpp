@@ -79,27 +79,23 @@ void RouteTree::weigh(const LookaheadSet& look) {
     const int i = (s.x - start_.x) * sx_;
     const int j = (s.y - start_.y) * sy_;
     if (i < 0 || i > nx_ || j < 0 || j > ny_ || i + j == 0) continue;
-    const int id = j * (nx_ + 1) + i;
-    lookAt_[id] = static_cast<int>(k);
+    Cell& cell = cell_[j * (nx_ + 1) + i];
+    cell.look = static_cast<int>(k);
     // Entering s by an x step leaves its qubit on byX, by a y step on byY. A partner stays
     // where it is: if it is moved too, the two moves together keep their distance, which the
     // partner's own weight makes up for. The traveller ends beyond s, one step farther off.
     const Location byX = site(i - 1, j);
     const Location byY = site(i, j - 1);
-    int wx = 0;
-    int wy = 0;
     for (int p : look.partners[k]) {
       if (p == traveller_) {
-        ++wx;
-        ++wy;
+        ++cell.weightX;
+        ++cell.weightY;
         continue;
       }
       const Location other = look.sites[p];
-      wx += dist(byX, other) - dist(s, other);
-      wy += dist(byY, other) - dist(s, other);
+      cell.weightX += dist(byX, other) - dist(s, other);
+      cell.weightY += dist(byY, other) - dist(s, other);
     }
-    weightX_[id] = wx;
-    weightY_[id] = wy;
   }
 }
 
@@ -112,56 +108,29 @@ void RouteTree::build(Location start, Location corner, bool isTall, const Lookah
   ny_ = std::abs(corner.y - start.y);
   xFirst_ = isTall;
   traveller_ = look.atSite(start);
-  const std::size_t n = static_cast<std::size_t>(nx_ + 1) * (ny_ + 1);
-  cost_.assign(n, 0);
-  rank_.assign(n, 0);
-  fromX_.assign(n, 0);
-  weightX_.assign(n, 0);
-  weightY_.assign(n, 0);
-  lookAt_.assign(n, -1);
+  masks_ = look.qubits.size() <= 64;
+  cell_.assign(static_cast<std::size_t>(nx_ + 1) * (ny_ + 1), Cell());
+  movedTo_.resize(look.qubits.size());
   weigh(look);
 
   const int row = nx_ + 1;
-  for (int d = 1; d <= nx_ + ny_; ++d) {
-    const int iLo = std::max(0, d - ny_);
-    const int iHi = std::min(d, nx_);
-    for (int i = iLo; i <= iHi; ++i) {
-      const int j = d - i;
-      const int id = j * row + i;
-      const int viaX = i > 0 ? cost_[id - 1] + weightX_[id] : INT_MAX;
-      const int viaY = j > 0 ? cost_[id - row] + weightY_[id] : INT_MAX;
-      bool x;
-      if (viaX != viaY) {
-        x = viaX < viaY;
-      } else {
-        // Both steps are cheapest: the route that comes first in trail's order is the one
-        // whose route to the site before it comes first.
-        x = rank_[id - 1] < rank_[id - row];
+  for (int j = 0; j <= ny_; ++j) {
+    for (int i = j == 0 ? 1 : 0; i <= nx_; ++i) {
+      Cell& cell = cell_[j * row + i];
+      const int viaX = i > 0 ? cell_[j * row + i - 1].cost + cell.weightX : INT_MAX;
+      const int viaY = j > 0 ? cell_[(j - 1) * row + i].cost + cell.weightY : INT_MAX;
+      // When both steps are cheapest, the route through the site farther along trail's first
+      // step comes first (see before()): with x steps first, that is the one entering by y.
+      cell.fromX = viaX != viaY ? viaX < viaY : !xFirst_;
+      cell.cost = cell.fromX ? viaX : viaY;
+      if (!masks_) continue;
+      const Cell& parent = cell.fromX ? cell_[j * row + i - 1] : cell_[(j - 1) * row + i];
+      cell.moved = parent.moved;
+      if (cell.look >= 0) {
+        cell.moved |= std::uint64_t{1} << cell.look;
+        movedTo_[cell.look] = cell.fromX ? site(i - 1, j) : site(i, j - 1);
       }
-      fromX_[id] = x;
-      cost_[id] = x ? viaX : viaY;
     }
-    rankDiagonal(d);
-  }
-}
-
-void RouteTree::rankDiagonal(int d) {
-  // A route to a site at distance d is the route to its predecessor plus one step, so the
-  // routes sort by the predecessor's rank and then by the step, trail's first step first.
-  const int row = nx_ + 1;
-  const int iLo = std::max(0, d - ny_);
-  const int iHi = std::min(d, nx_);
-  const int prevCount = std::min(d - 1, nx_) - std::max(0, d - 1 - ny_) + 1;
-  slot_.assign(2 * prevCount, -1);
-  for (int i = iLo; i <= iHi; ++i) {
-    const int id = (d - i) * row + i;
-    const bool x = fromX_[id];
-    const int parentRank = x ? rank_[id - 1] : rank_[id - row];
-    slot_[2 * parentRank + (x == xFirst_ ? 0 : 1)] = id;
-  }
-  int r = 0;
-  for (int id : slot_) {
-    if (id >= 0) rank_[id] = r++;
   }
 }
 
@@ -171,7 +140,7 @@ void RouteTree::route(Location c, std::vector<Location>& out) const {
   int j = (c.y - start_.y) * sy_;
   out.push_back(c);
   while (i + j > 0) {
-    if (fromX_[j * (nx_ + 1) + i]) {
+    if (cell_[j * (nx_ + 1) + i].fromX) {
       --i;
     } else {
       --j;

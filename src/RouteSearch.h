@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -46,11 +47,24 @@ class RouteTree {
   // Position in the look-ahead set of the qubit on the start, or -1.
   int traveller() const { return traveller_; }
   // Sum of the entry weights along the first cheapest route to `c`.
-  int cost(Location c) const { return cost_[index(c)]; }
-  // Order of the first cheapest route to `c` among those to the sites as far from the start.
-  int rank(Location c) const { return rank_[index(c)]; }
+  int cost(Location c) const { return cell_[index(c)].cost; }
+  // True when the route to `c` comes before the route to `d` in trail's order; c and d lie
+  // equally far from the start. Two routes of the tree never cross once they part, so the one
+  // that parts with trail's first step stays on that side: with x steps first, the route to
+  // the site farther along x comes first.
+  bool before(Location c, Location d) const {
+    const int ci = (c.x - start_.x) * sx_;
+    const int di = (d.x - start_.x) * sx_;
+    return xFirst_ ? ci > di : ci < di;
+  }
   // Appends the first cheapest route to `c`, from the start to `c`.
   void route(Location c, std::vector<Location>& out) const;
+  // True when movedBy and movedTo describe the routes (at most 64 look-ahead qubits).
+  bool hasMasks() const { return masks_; }
+  // The look-ahead qubits (as bits of their positions) that the route to `c` moves.
+  std::uint64_t movedBy(Location c) const { return cell_[index(c)].moved; }
+  // The site a moved look-ahead qubit k moves to.
+  Location movedTo(int k) const { return movedTo_[k]; }
   // Calls visit(k, to) for each look-ahead qubit k that the route to `c` moves, `to` being the
   // site it moves to.
   template <typename Visit>
@@ -58,45 +72,47 @@ class RouteTree {
     int i = (c.x - start_.x) * sx_;
     int j = (c.y - start_.y) * sy_;
     while (i + j > 0) {
-      const int id = j * (nx_ + 1) + i;
-      if (fromX_[id]) {
+      const Cell& cell = cell_[j * (nx_ + 1) + i];
+      if (cell.fromX) {
         --i;
       } else {
         --j;
       }
-      if (lookAt_[id] >= 0) visit(lookAt_[id], site(i, j));
+      if (cell.look >= 0) visit(cell.look, site(i, j));
     }
   }
 
  private:
+  // What the tree keeps per site of the rectangle.
+  struct Cell {
+    int cost = 0;             // cheapest weight sum from the start
+    int weightX = 0;          // weight when entered by an x step
+    int weightY = 0;          // weight when entered by a y step
+    int look = -1;            // look-ahead position of the qubit on it, or -1
+    std::uint64_t moved = 0;  // look-ahead qubits its route moves, as bits
+    bool fromX = false;       // its route's last step is an x step
+  };
   int index(Location c) const {
     return (c.y - start_.y) * sy_ * (nx_ + 1) + (c.x - start_.x) * sx_;
   }
   Location site(int i, int j) const { return {start_.x + sx_ * i, start_.y + sy_ * j}; }
   // Entry weights of the look-ahead qubits' sites.
   void weigh(const LookaheadSet& look);
-  // Ranks the sites at distance d by the order of their routes, from the ranks at d - 1.
-  void rankDiagonal(int d);
 
   Location start_;
-  int sx_ = 1, sy_ = 1;       // step signs towards the corner
-  int nx_ = 0, ny_ = 0;       // rectangle size in steps
-  bool xFirst_ = true;        // the x step comes first in trail's order
-  int traveller_ = -1;        // look-ahead position of the qubit on the start
-  std::vector<int> cost_;     // per site: cheapest weight sum from the start
-  std::vector<int> rank_;     // per site: route order among its distance class
-  std::vector<char> fromX_;   // per site: the route's last step is an x step
-  std::vector<int> weightX_;  // per site: weight when entered by an x step
-  std::vector<int> weightY_;  // per site: weight when entered by a y step
-  std::vector<int> lookAt_;   // per site: look-ahead position of its qubit, or -1
-  std::vector<int> slot_;     // scratch of rankDiagonal
+  int sx_ = 1, sy_ = 1;            // step signs towards the corner
+  int nx_ = 0, ny_ = 0;            // rectangle size in steps
+  bool xFirst_ = true;             // the x step comes first in trail's order
+  int traveller_ = -1;             // look-ahead position of the qubit on the start
+  bool masks_ = false;             // Cell::moved is kept
+  std::vector<Cell> cell_;         // row by row from the start
+  std::vector<Location> movedTo_;  // per look-ahead qubit: where a route through it moves it
 };
 
 // The site next to `meet` where b's qubit ends on the first cheapest of its routes to `meet`
 // (b itself when b is at most one step from `meet`). `fromB` is built from b over a rectangle
-// that holds `meet`; `where` is scratch.
-Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Location meet,
-                std::vector<Location>& where);
+// that holds `meet`.
+Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Location meet);
 
 // Fills `swaps` and `ends` from a's route PA and b's route QB as the SWAP path search does:
 // a's and b's moves alternate, and b's qubit stops one site before the meeting site.

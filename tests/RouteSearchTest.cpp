@@ -172,6 +172,28 @@ TEST(MeetingSearch, EqualsTheRoutersCandidateLoopOnGeneratedCases) {
   }
 }
 
+TEST(MeetingSearch, BuffersOfMoreThanSixtyFourQubits) {
+  // Past 64 buffered qubits the route trees keep no bit masks and walk the routes instead.
+  std::mt19937 rng(6464);
+  MeetingSearch search;
+  for (int i = 0; i < 40 * gen::kScale && !HasFailure(); ++i) {
+    PathCase c;
+    c.alloc = gen::placement(rng, 10, 10, 100, 0.0);
+    c.a = gen::site(rng, 10, 10);
+    do {
+      c.b = gen::site(rng, 10, 10);
+    } while (dist(c.a, c.b) < 2 || std::abs(c.a.x - c.b.x) > 4 || std::abs(c.a.y - c.b.y) > 4);
+    c.isTall = gen::chance(rng, 0.5);
+    std::vector<int> qubits(100);
+    for (int q = 0; q < 100; ++q)
+      qubits[q] = q;
+    std::shuffle(qubits.begin(), qubits.end(), rng);
+    for (int q = 0; q + 1 < 80; q += 2)
+      c.gates.emplace_back(qubits[q], qubits[q + 1]);
+    expectSameCall(fastMeeting(c, search), literalMeeting(c), c.describe());
+  }
+}
+
 TEST(MeetingSites, SameOrderAsFindMidPointForEveryPairOfAnEightByEightGrid) {
   std::vector<Location> fast;
   for (int i = 0; i < 64 * 64; ++i) {
