@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "GridPaths.h"
@@ -46,7 +47,7 @@ class SwapHistory {
   void remove(std::uint32_t id);
 
   int width_;
-  std::vector<Entry> entries_;          // every SWAP recorded; its position is its id
+  std::deque<Entry> entries_;  // every SWAP recorded; its position is its id (no spare capacity)
   std::vector<std::uint32_t> top_;      // per site: its latest remaining entry, or kNone
   std::vector<std::uint32_t> touched_;  // per site: stamp of the gate that touched it
   std::uint32_t stamp_ = 0;             // the current gate's stamp

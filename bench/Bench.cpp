@@ -1,0 +1,417 @@
+// gridswap-bench: times gridswap on the corpus circuits and on generated random circuits, with
+// the fast searches and with the reference (literal) ones, and prints the tables in Markdown.
+// Every measurement runs in a child process of its own, so that its peak memory is its own and
+// a reference run can be stopped at the time limit.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "InterActGraph.h"
+#include "LiteralMode.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What the command line asks for.
+struct Options {
+  double literalLimit = 60.0;  // seconds a reference run may take before it is stopped
+  bool literal = true;         // measure the reference versions too
+  bool corpus = true;          // the corpus table
+  bool scaling = true;         // the scaling series
+  std::string only;            // corpus circuits whose name contains this, when not empty
+};
+
+// The outcome of one child process.
+struct Run {
+  bool finished = false;  // exited with status 0 before the limit
+  bool timedOut = false;  // stopped at the limit
+  double cpu = 0.0;       // user + system seconds
+  double wall = 0.0;      // elapsed seconds
+  long maxRssKb = 0;      // peak resident memory
+  std::string out;        // its standard output
+};
+
+double now() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+double cpuNow() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs this program with `args` in a child process, its output in a scratch file; stops it
+// after `limit` seconds (no limit when limit <= 0).
+Run spawn(const std::vector<std::string>& args, double limit, const std::string& scratch) {
+  Run run;
+  const std::string outPath = scratch + "/child.out";
+  // Nothing buffered may reach the child's copy of the streams.
+  std::cout.flush();
+  std::fflush(stdout);
+  const double start = now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    FILE* out = std::freopen(outPath.c_str(), "w", stdout);
+    if (!out) _exit(127);
+    std::vector<char*> argv;
+    std::vector<std::string> copy = args;
+    std::string self = "/proc/self/exe";
+    argv.push_back(self.data());
+    for (std::string& a : copy)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv("/proc/self/exe", argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  while (true) {
+    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+    if (done == pid) break;
+    if (limit > 0 && now() - start > limit) {
+      kill(pid, SIGKILL);
+      wait4(pid, &status, 0, &usage);
+      run.timedOut = true;
+      break;
+    }
+    usleep(20000);
+  }
+  run.wall = now() - start;
+  run.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+            usage.ru_stime.tv_usec / 1e6;
+  run.maxRssKb = usage.ru_maxrss;
+  run.finished = !run.timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.out = readFile(outPath);
+  return run;
+}
+
+// Child: the whole program on `input`, writing `output` and its layout.
+int childFull(const std::string& input, const std::string& output, bool literal) {
+  setLiteralMode(literal);
+  std::vector<std::string> args{"gridswap", input, output};
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  return runGridswap(static_cast<int>(argv.size()), argv.data());
+}
+
+// Child: the first `trials` trials of the program's seed loop on `input` (placement, baseline
+// and windowed routing, no output); prints their CPU seconds, all and first, and their costs.
+int childTrials(const std::string& input, int trials, bool literal) {
+  setLiteralMode(literal);
+  InterActGraph graph(input, 1, 1, -1);
+  const double start = cpuNow();
+  double first = 0.0;
+  std::ostringstream costs;
+  for (int seed = 0; seed < trials && seed < graph.qubitNum; ++seed) {
+    graph.resetGrid();
+    if (!graph.mapToGrid(seed)) return 1;
+    const int costB = graph.baselineCost();
+    RouteOutput none;
+    const RouteCosts c = graph.routeWindowed(3, 1, none);
+    costs << ' ' << costB << '/' << c.first << '/' << c.second;
+    if (seed == 0) first = cpuNow() - start;
+  }
+  std::cout << "cpu " << cpuNow() - start << "\nfirst " << first << "\ncosts" << costs.str()
+            << "\n";
+  return 0;
+}
+
+// The value after `key` in a child's output.
+std::string field(const std::string& out, const std::string& key) {
+  const std::size_t at = out.find(key);
+  if (at == std::string::npos) return "";
+  const std::size_t begin = at + key.size();
+  return out.substr(begin, out.find('\n', begin) - begin);
+}
+
+// A report without its time line.
+std::string reportBody(const std::string& out) {
+  const std::size_t at = out.find(" ***Synthesis Time=");
+  return at == std::string::npos ? out : out.substr(0, at);
+}
+
+std::string fixed(double v, int digits) {
+  std::ostringstream s;
+  s << std::fixed << std::setprecision(digits) << v;
+  return s.str();
+}
+
+// Seconds with three significant digits or so.
+std::string seconds(double v) {
+  if (v >= 100) return fixed(v, 0);
+  if (v >= 10) return fixed(v, 1);
+  if (v >= 1) return fixed(v, 2);
+  if (v >= 0.01) return fixed(v, 3);
+  return fixed(v * 1000, 3) + " ms";
+}
+
+std::string megabytes(long kb) {
+  return fixed(kb / 1024.0, 1) + " MB";
+}
+
+// One line of /proc/cpuinfo or /proc/meminfo.
+std::string procLine(const std::string& file, const std::string& key) {
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(key, 0) == 0) {
+      const std::size_t colon = line.find(':');
+      std::string v = line.substr(colon + 1);
+      v.erase(0, v.find_first_not_of(" \t"));
+      return v;
+    }
+  }
+  return "unknown";
+}
+
+void printMachine(const Options& options) {
+  utsname u{};
+  uname(&u);
+  double load[3] = {0, 0, 0};
+  getloadavg(load, 3);
+  std::cout << "## Machine\n\n"
+            << "- CPU: " << procLine("/proc/cpuinfo", "model name") << ", "
+            << sysconf(_SC_NPROCESSORS_ONLN) << " cores online\n"
+            << "- Memory: " << procLine("/proc/meminfo", "MemTotal") << "\n"
+            << "- System: " << u.sysname << ' ' << u.release << ' ' << u.machine << "\n"
+            << "- Compiler: g++ " << __VERSION__ << ", optimised build\n"
+            << "- Load average when the run began: " << fixed(load[0], 2) << ' '
+            << fixed(load[1], 2) << ' ' << fixed(load[2], 2) << "\n"
+            << "- Reference-mode time limit: " << seconds(options.literalLimit) << " per run\n\n"
+            << "Times are CPU seconds (user + system) of a child process, which do not count the "
+               "time the machine's other work took the core away; wall-clock seconds are given "
+               "alongside where they matter. Peak memory is the child's maximum resident set.\n\n";
+}
+
+// The corpus table: every circuit at its natural grid with window 3.
+void corpusTable(const Options& options, const fs::path& dir, const std::string& scratch) {
+  std::cout << "## Corpus circuits\n\n";
+  if (!fs::is_directory(dir)) {
+    std::cout << "The corpus folder " << dir.string()
+              << " (../shared/circuits beside the project) is absent; this table is skipped.\n\n";
+    return;
+  }
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() == ".circ" &&
+        (options.only.empty() || name.find(options.only) != std::string::npos)) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  std::cout << "From " << dir.string() << ", each at its natural grid (the default 1 x 1 request, "
+            << "enlarged by the reader) with window 3: the full run, one trial per declared "
+            << "qubit plus the re-routing of the best one. Per trial = full-run CPU time / "
+            << "trials. Reference = the same run with the literal searches, stopped after "
+            << seconds(options.literalLimit) << "; identical = same report (but the time line), "
+            << "mapped circuit and layout file.\n\n"
+            << "| circuit | grid | trials | 2q gates | full run (CPU) | wall | per trial | "
+               "peak memory | reference (CPU) | speed-up | identical |\n"
+            << "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  for (const fs::path& file : files) {
+    const std::string fastOut = scratch + "/fast.circ";
+    const std::string literalOut = scratch + "/literal.circ";
+    const Run fast = spawn({"--child-full", file.string(), fastOut}, 0, scratch);
+    const std::string report = fast.out;
+    // "(W,H)= (8,9)" reads as 8 x 9.
+    std::string grid = field(report, "(W,H)= ");
+    if (grid.size() > 2)
+      grid = grid.substr(1, grid.size() - 2).replace(grid.find(',') - 1, 1, " x ");
+    const int trials = std::atoi(field(report, "#qubit=").c_str());
+    std::cout << "| " << file.stem().string() << " | " << grid << " | " << trials << " | "
+              << field(report, "#2qGate: ") << " | ";
+    if (!fast.finished) {
+      std::cout << "failed | | | | | | |\n" << std::flush;
+      continue;
+    }
+    std::cout << seconds(fast.cpu) << " | " << seconds(fast.wall) << " | "
+              << seconds(fast.cpu / std::max(trials, 1)) << " | " << megabytes(fast.maxRssKb)
+              << " | ";
+    if (!options.literal) {
+      std::cout << "not run | | |\n" << std::flush;
+      continue;
+    }
+    const Run literal = spawn({"--child-full", file.string(), literalOut, "--literal"},
+                              options.literalLimit, scratch);
+    if (!literal.finished) {
+      std::cout << (literal.timedOut ? "over " + seconds(options.literalLimit) : "failed")
+                << " | | |\n"
+                << std::flush;
+      continue;
+    }
+    const bool same = reportBody(fast.out) == reportBody(literal.out) &&
+                      readFile(fastOut) == readFile(literalOut) &&
+                      readFile(fastOut + ".layout") == readFile(literalOut + ".layout");
+    std::cout << seconds(literal.cpu) << " | " << fixed(literal.cpu / fast.cpu, 0) << "x | "
+              << (same ? "yes" : "**NO**") << " |\n"
+              << std::flush;
+  }
+  std::cout << "\n";
+}
+
+// A random circuit: `qubits` qubits, `gates` CNOTs on uniformly drawn pairs.
+void writeRandomCircuit(const std::string& path, int qubits, int gates, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> pick(0, qubits - 1);
+  std::ofstream out(path);
+  out << ".qubit " << qubits << "\n";
+  for (int q = 0; q < qubits; ++q)
+    out << "qubit q" << q << "\n";
+  out << ".begin\n";
+  for (int g = 0; g < gates; ++g) {
+    const int u = pick(rng);
+    int v = pick(rng);
+    while (v == u)
+      v = pick(rng);
+    out << "CNOT q" << u << " q" << v << "\n";
+  }
+  out << ".end\n";
+}
+
+// The scaling series: random circuits filling grids of 4 x 4 to 24 x 24, with 1,000 to 50,000
+// gates; a few trials each.
+void scalingTable(const Options& options, const std::string& scratch) {
+  const int sides[] = {4, 8, 10, 12, 16, 20, 24};
+  const int gateCounts[] = {1000, 10000, 50000};
+  std::cout << "## Scaling on random circuits\n\n"
+            << "Random circuits of side x side qubits filling a side x side grid, CNOTs on "
+            << "uniformly drawn pairs, window 3. Per trial = CPU time of the first trials of the "
+            << "seed loop (placement, baseline and windowed routing) / trials, reading excluded. "
+            << "Exponent = growth of the time per trial against the number of sites since the "
+            << "previous row (2 = quadratic). Reference = the first trial with the literal "
+            << "searches, run for the 1,000-gate circuits up to the first grid over the limit of "
+            << seconds(options.literalLimit) << "; speed-up = its time over the fast first "
+            << "trial's; same = equal costs in that trial.\n\n"
+            << "| grid | 2q gates | trials | per trial (CPU) | per gate | exponent | "
+               "peak memory | reference per trial | speed-up | same |\n"
+            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  for (int gates : gateCounts) {
+    double previous = 0.0;
+    int previousSites = 0;
+    // The reference runs only on the 1,000-gate circuits, and only up to the first grid over
+    // the limit: larger grids take longer still.
+    bool literalFits = options.literal && gates == gateCounts[0];
+    for (int side : sides) {
+      const int sites = side * side;
+      const std::string path = scratch + "/random.circ";
+      writeRandomCircuit(path, sites, gates, 1000u * side + gates);
+      // Enough trials to time well, fewer for the long ones.
+      const int trials = gates >= 50000 ? 1 : (gates >= 10000 ? 3 : 10);
+      const Run fast = spawn({"--child-trials", path, std::to_string(trials)}, 0, scratch);
+      const double perTrial = std::atof(field(fast.out, "cpu ").c_str()) / trials;
+      std::cout << "| " << side << " x " << side << " | " << gates << " | " << trials << " | ";
+      if (!fast.finished) {
+        std::cout << "failed | | | | | | |\n" << std::flush;
+        continue;
+      }
+      std::cout << seconds(perTrial) << " | " << fixed(perTrial / gates * 1e6, 1) << " us | ";
+      if (previousSites > 0 && previous > 0 && perTrial > 0) {
+        std::cout << fixed(std::log(perTrial / previous) / std::log(1.0 * sites / previousSites),
+                           2);
+      }
+      std::cout << " | " << megabytes(fast.maxRssKb) << " | ";
+      previous = perTrial;
+      previousSites = sites;
+      if (!literalFits) {
+        std::cout << "not run | | |\n" << std::flush;
+        continue;
+      }
+      const Run literal = spawn({"--child-trials", path, std::to_string(1), "--literal"},
+                                options.literalLimit, scratch);
+      if (!literal.finished) {
+        literalFits = false;
+        std::cout << (literal.timedOut ? "over " + seconds(options.literalLimit) : "failed")
+                  << " | | |\n"
+                  << std::flush;
+        continue;
+      }
+      // The first trial against the first trial: same placement, same routing.
+      const double literalPerTrial = std::atof(field(literal.out, "first ").c_str());
+      const double fastFirst = std::atof(field(fast.out, "first ").c_str());
+      const std::string fastCosts = field(fast.out, "costs ");
+      const std::string firstFast = fastCosts.substr(0, fastCosts.find(' '));
+      const bool same = field(literal.out, "costs ") == firstFast;
+      std::cout << seconds(literalPerTrial) << " | " << fixed(literalPerTrial / fastFirst, 0)
+                << "x | " << (same ? "yes" : "**NO**") << " |\n"
+                << std::flush;
+    }
+  }
+  std::cout << "\n";
+}
+
+int usage() {
+  std::cerr << "usage: gridswap-bench [--literal-limit SECONDS] [--no-literal] [--no-corpus] "
+               "[--no-scaling] [--only NAME]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const bool literal = std::find(args.begin(), args.end(), "--literal") != args.end();
+  if (args.size() >= 3 && args[0] == "--child-full") return childFull(args[1], args[2], literal);
+  if (args.size() >= 3 && args[0] == "--child-trials") {
+    return childTrials(args[1], std::atoi(args[2].c_str()), literal);
+  }
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--literal-limit" && i + 1 < args.size()) {
+      options.literalLimit = std::atof(args[++i].c_str());
+    } else if (args[i] == "--no-literal") {
+      options.literal = false;
+    } else if (args[i] == "--no-corpus") {
+      options.corpus = false;
+    } else if (args[i] == "--no-scaling") {
+      options.scaling = false;
+    } else if (args[i] == "--only" && i + 1 < args.size()) {
+      options.only = args[++i];
+    } else {
+      return usage();
+    }
+  }
+  char pattern[] = "/tmp/gridswap-bench-XXXXXX";
+  const char* scratch = mkdtemp(pattern);
+  if (!scratch) return 1;
+  std::cout << "# gridswap benchmark\n\n";
+  printMachine(options);
+  if (options.corpus) {
+    const fs::path corpus =
+        (fs::path(PROJECT_DIR) / ".." / "shared" / "circuits").lexically_normal();
+    corpusTable(options, corpus, scratch);
+  }
+  if (options.scaling) scalingTable(options, scratch);
+  fs::remove_all(scratch);
+  return 0;
+}
