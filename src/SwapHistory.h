@@ -28,7 +28,7 @@ class SwapHistory {
   SwapList contents() const;
 
  private:
-  static const std::uint32_t kNone = 0xffffffffu;  // no entry; also marks a cancelled one
+  static constexpr std::uint32_t kNone = 0xffffffffu;  // no entry; also marks a cancelled one
   struct Entry {
     std::uint32_t first;        // site index of the SWAP's first site, or kNone once cancelled
     std::uint32_t second;       // site index of its second site

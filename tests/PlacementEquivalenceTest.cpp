@@ -41,7 +41,7 @@ Placed place(const Grid& start, int idx, int degree, int act, const std::vector<
 TEST(PlacementEquivalence, PlaceNeighborOnGeneratedGridsAndAnchors) {
   std::mt19937 rng(777);
   int withPartners = 0;
-  for (int i = 0; i < 2000 * gen::kScale && !HasFailure(); ++i) {
+  for (int i = 0; i < gen::cases(20000, 1000) && !HasFailure(); ++i) {
     const int width = gen::uniform(rng, 1, 12);
     const int height = gen::uniform(rng, 1, 12);
     Grid grid(width, height);
@@ -100,7 +100,7 @@ void expectSamePlacements(InterActGraph& graph, const std::string& what) {
 
 TEST(PlacementEquivalence, EverySeedOfGeneratedCircuits) {
   std::mt19937 rng(2718);
-  for (int i = 0; i < 10 * gen::kScale && !HasFailure(); ++i) {
+  for (int i = 0; i < gen::cases(100, 6) && !HasFailure(); ++i) {
     const int qubits = gen::uniform(rng, 1, 60);
     std::ostringstream text;
     for (int q = 0; q < qubits; ++q)

@@ -65,7 +65,7 @@ void expectSameCall(const PathCall& fast, const PathCall& literal, const std::st
 
 TEST(FastShortestPath, EqualsTheEnumeratingSearchOnGeneratedCases) {
   std::mt19937 rng(20240601);
-  const int cases = 3000 * gen::kScale;
+  const int cases = gen::cases(30000, 2000);
   int moved = 0;
   for (int i = 0; i < cases && !HasFailure(); ++i) {
     const PathCase c = randomPathCase(rng);
@@ -93,7 +93,7 @@ TEST(FastShortestPath, LeavesItsInputsUntouched) {
 TEST(FastShortestPath, TiesOnAFullyBufferedGridKeepTheFirstRoute) {
   // Every qubit of a 6 x 6 grid in the buffer, in gates that many routes price alike.
   std::mt19937 rng(99);
-  for (int i = 0; i < 300 * gen::kScale && !HasFailure(); ++i) {
+  for (int i = 0; i < gen::cases(3000, 200) && !HasFailure(); ++i) {
     PathCase c;
     c.alloc = gen::placement(rng, 6, 6, 36, 0.0);
     for (int q = 0; q + 1 < 36; q += 2)
@@ -156,7 +156,7 @@ PathCall fastMeeting(const PathCase& c, MeetingSearch& search) {
 TEST(MeetingSearch, EqualsTheRoutersCandidateLoopOnGeneratedCases) {
   std::mt19937 rng(424242);
   MeetingSearch search;  // reused, as the router does
-  const int cases = 600 * gen::kScale;
+  const int cases = gen::cases(6000, 400);
   for (int i = 0; i < cases && !HasFailure(); ++i) {
     PathCase c = randomPathCase(rng);
     // The router searches only for qubits on different, non-adjacent sites of small grids here:
@@ -176,7 +176,7 @@ TEST(MeetingSearch, BuffersOfMoreThanSixtyFourQubits) {
   // Past 64 buffered qubits the route trees keep no bit masks and walk the routes instead.
   std::mt19937 rng(6464);
   MeetingSearch search;
-  for (int i = 0; i < 40 * gen::kScale && !HasFailure(); ++i) {
+  for (int i = 0; i < gen::cases(400, 20) && !HasFailure(); ++i) {
     PathCase c;
     c.alloc = gen::placement(rng, 10, 10, 100, 0.0);
     c.a = gen::site(rng, 10, 10);
@@ -244,7 +244,8 @@ SwapList randomGateSwaps(std::mt19937& rng, int width, int height,
 TEST(SwapHistory, EqualsTheFullWalkOnGeneratedGateSequences) {
   std::mt19937 rng(31337);
   int cancelled = 0;
-  for (int run = 0; run < 40 * gen::kScale && !HasFailure(); ++run) {
+  const int runs = gen::cases(400, 10);
+  for (int run = 0; run < runs && !HasFailure(); ++run) {
     const int width = gen::uniform(rng, 2, 4);
     const int height = gen::uniform(rng, 2, 4);
     SwapHistory fast(width, height);
@@ -270,8 +271,8 @@ TEST(SwapHistory, EqualsTheFullWalkOnGeneratedGateSequences) {
     }
     EXPECT_TRUE(fast.empty());
   }
-  // The sequences must exercise cancellation a good deal.
-  EXPECT_GT(cancelled, 1000);
+  // The sequences must exercise cancellation a good deal: dozens per run of 200 gates.
+  EXPECT_GT(cancelled, 30 * runs);
 }
 
 }  // namespace
