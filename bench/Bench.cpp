@@ -103,7 +103,8 @@ Run spawn(const std::vector<std::string>& args, double limit, const std::string&
       run.timedOut = true;
       break;
     }
-    usleep(20000);
+    // Short runs are polled finely, long ones coarsely.
+    usleep(now() - start < 0.5 ? 1000 : 20000);
   }
   run.wall = now() - start;
   run.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
@@ -114,14 +115,18 @@ Run spawn(const std::vector<std::string>& args, double limit, const std::string&
   return run;
 }
 
-// Child: the whole program on `input`, writing `output` and its layout.
+// Child: the whole program on `input`, writing `output` and its layout; prints the CPU seconds
+// spent inside it after its report.
 int childFull(const std::string& input, const std::string& output, bool literal) {
   setLiteralMode(literal);
   std::vector<std::string> args{"gridswap", input, output};
   std::vector<char*> argv;
   for (std::string& a : args)
     argv.push_back(a.data());
-  return runGridswap(static_cast<int>(argv.size()), argv.data());
+  const double start = cpuNow();
+  const int status = runGridswap(static_cast<int>(argv.size()), argv.data());
+  std::cout << "inside " << cpuNow() - start << "\n";
+  return status;
 }
 
 // Child: the first `trials` trials of the program's seed loop on `input` (placement, baseline
@@ -233,12 +238,14 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
   std::cout << "From " << dir.string() << ", each at its natural grid (the default 1 x 1 request, "
             << "enlarged by the reader) with window 3: the full run, one trial per declared "
             << "qubit plus the re-routing of the best one. Per trial = full-run CPU time / "
-            << "trials. Reference = the same run with the literal searches, stopped after "
-            << seconds(options.literalLimit) << "; identical = same report (but the time line), "
-            << "mapped circuit and layout file.\n\n"
-            << "| circuit | grid | trials | 2q gates | full run (CPU) | wall | per trial | "
-               "peak memory | reference (CPU) | speed-up | identical |\n"
-            << "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+            << "trials. Process = CPU time of the whole process, start-up (about 5 ms here) "
+            << "included; inside = CPU time within the program's run, which the per-trial time "
+            << "and the speed-up use. Reference = the same run with the literal searches, "
+            << "stopped after " << seconds(options.literalLimit) << "; identical = same report "
+            << "(but the time line), mapped circuit and layout file.\n\n"
+            << "| circuit | grid | trials | 2q gates | process (CPU) | inside (CPU) | wall | "
+               "per trial | peak memory | reference inside (CPU) | speed-up | identical |\n"
+            << "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
   for (const fs::path& file : files) {
     const std::string fastOut = scratch + "/fast.circ";
     const std::string literalOut = scratch + "/literal.circ";
@@ -252,11 +259,12 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
     std::cout << "| " << file.stem().string() << " | " << grid << " | " << trials << " | "
               << field(report, "#2qGate: ") << " | ";
     if (!fast.finished) {
-      std::cout << "failed | | | | | | |\n" << std::flush;
+      std::cout << "failed | | | | | | | |\n" << std::flush;
       continue;
     }
-    std::cout << seconds(fast.cpu) << " | " << seconds(fast.wall) << " | "
-              << seconds(fast.cpu / std::max(trials, 1)) << " | " << megabytes(fast.maxRssKb)
+    const double inside = std::atof(field(report, "inside ").c_str());
+    std::cout << seconds(fast.cpu) << " | " << seconds(inside) << " | " << seconds(fast.wall)
+              << " | " << seconds(inside / std::max(trials, 1)) << " | " << megabytes(fast.maxRssKb)
               << " | ";
     if (!options.literal) {
       std::cout << "not run | | |\n" << std::flush;
@@ -273,7 +281,8 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
     const bool same = reportBody(fast.out) == reportBody(literal.out) &&
                       readFile(fastOut) == readFile(literalOut) &&
                       readFile(fastOut + ".layout") == readFile(literalOut + ".layout");
-    std::cout << seconds(literal.cpu) << " | " << fixed(literal.cpu / fast.cpu, 0) << "x | "
+    const double literalInside = std::atof(field(literal.out, "inside ").c_str());
+    std::cout << seconds(literalInside) << " | " << fixed(literalInside / inside, 0) << "x | "
               << (same ? "yes" : "**NO**") << " |\n"
               << std::flush;
   }
@@ -299,6 +308,21 @@ void writeRandomCircuit(const std::string& path, int qubits, int gates, unsigned
   out << ".end\n";
 }
 
+// The least-squares slope of log(time) against log(sites): the power of the growth.
+double growthPower(const std::vector<std::pair<double, double>>& points) {
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (const auto& [sites, time] : points) {
+    const double x = std::log(sites);
+    const double y = std::log(time);
+    sx += x;
+    sy += y;
+    sxx += x * x;
+    sxy += x * y;
+  }
+  const double n = static_cast<double>(points.size());
+  return (n * sxy - sx * sy) / (n * sxx - sx * sx);
+}
+
 // The scaling series: random circuits filling grids of 4 x 4 to 24 x 24, with 1,000 to 50,000
 // gates; a few trials each.
 void scalingTable(const Options& options, const std::string& scratch) {
@@ -308,17 +332,16 @@ void scalingTable(const Options& options, const std::string& scratch) {
             << "Random circuits of side x side qubits filling a side x side grid, CNOTs on "
             << "uniformly drawn pairs, window 3. Per trial = CPU time of the first trials of the "
             << "seed loop (placement, baseline and windowed routing) / trials, reading excluded. "
-            << "Exponent = growth of the time per trial against the number of sites since the "
-            << "previous row (2 = quadratic). Reference = the first trial with the literal "
-            << "searches, run for the 1,000-gate circuits up to the first grid over the limit of "
-            << seconds(options.literalLimit) << "; speed-up = its time over the fast first "
-            << "trial's; same = equal costs in that trial.\n\n"
-            << "| grid | 2q gates | trials | per trial (CPU) | per gate | exponent | "
-               "peak memory | reference per trial | speed-up | same |\n"
-            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+            << "Reference = the first trial with the literal searches, run for the 1,000-gate "
+            << "circuits up to the first grid over the limit of " << seconds(options.literalLimit)
+            << "; speed-up = its time over the fast first trial's; same = equal costs in that "
+            << "trial.\n\n"
+            << "| grid | 2q gates | trials | per trial (CPU) | per gate | peak memory | "
+               "reference first trial | speed-up | same |\n"
+            << "|---|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  std::vector<std::string> growth;
   for (int gates : gateCounts) {
-    double previous = 0.0;
-    int previousSites = 0;
+    std::vector<std::pair<double, double>> points;  // sites, time per trial
     // The reference runs only on the 1,000-gate circuits, and only up to the first grid over
     // the limit: larger grids take longer still.
     bool literalFits = options.literal && gates == gateCounts[0];
@@ -327,22 +350,17 @@ void scalingTable(const Options& options, const std::string& scratch) {
       const std::string path = scratch + "/random.circ";
       writeRandomCircuit(path, sites, gates, 1000u * side + gates);
       // Enough trials to time well, fewer for the long ones.
-      const int trials = gates >= 50000 ? 1 : (gates >= 10000 ? 3 : 10);
+      const int trials = gates >= 50000 ? 2 : (gates >= 10000 ? 5 : 20);
       const Run fast = spawn({"--child-trials", path, std::to_string(trials)}, 0, scratch);
       const double perTrial = std::atof(field(fast.out, "cpu ").c_str()) / trials;
       std::cout << "| " << side << " x " << side << " | " << gates << " | " << trials << " | ";
       if (!fast.finished) {
-        std::cout << "failed | | | | | | |\n" << std::flush;
+        std::cout << "failed | | | | | |\n" << std::flush;
         continue;
       }
-      std::cout << seconds(perTrial) << " | " << fixed(perTrial / gates * 1e6, 1) << " us | ";
-      if (previousSites > 0 && previous > 0 && perTrial > 0) {
-        std::cout << fixed(std::log(perTrial / previous) / std::log(1.0 * sites / previousSites),
-                           2);
-      }
-      std::cout << " | " << megabytes(fast.maxRssKb) << " | ";
-      previous = perTrial;
-      previousSites = sites;
+      points.emplace_back(sites, perTrial);
+      std::cout << seconds(perTrial) << " | " << fixed(perTrial / gates * 1e6, 1) << " us | "
+                << megabytes(fast.maxRssKb) << " | ";
       if (!literalFits) {
         std::cout << "not run | | |\n" << std::flush;
         continue;
@@ -357,17 +375,23 @@ void scalingTable(const Options& options, const std::string& scratch) {
         continue;
       }
       // The first trial against the first trial: same placement, same routing.
-      const double literalPerTrial = std::atof(field(literal.out, "first ").c_str());
+      const double literalFirst = std::atof(field(literal.out, "first ").c_str());
       const double fastFirst = std::atof(field(fast.out, "first ").c_str());
       const std::string fastCosts = field(fast.out, "costs ");
-      const std::string firstFast = fastCosts.substr(0, fastCosts.find(' '));
-      const bool same = field(literal.out, "costs ") == firstFast;
-      std::cout << seconds(literalPerTrial) << " | " << fixed(literalPerTrial / fastFirst, 0)
-                << "x | " << (same ? "yes" : "**NO**") << " |\n"
+      const bool same = field(literal.out, "costs ") == fastCosts.substr(0, fastCosts.find(' '));
+      std::cout << seconds(literalFirst) << " | " << fixed(literalFirst / fastFirst, 0) << "x | "
+                << (same ? "yes" : "**NO**") << " |\n"
                 << std::flush;
     }
+    if (points.size() >= 2) {
+      growth.push_back(std::to_string(gates) + " gates: sites^" + fixed(growthPower(points), 2));
+    }
   }
-  std::cout << "\n";
+  std::cout << "\nTime per trial against the number of sites, least-squares power over the "
+               "grids above (2 would be quadratic):";
+  for (const std::string& g : growth)
+    std::cout << (g == growth.front() ? " " : "; ") << g;
+  std::cout << ".\n\n";
 }
 
 int usage() {

@@ -1,5 +1,6 @@
 // The fast SWAP path search: shortestPath by cheapest-route trees, and the router's search over
 // all meeting sites of one gate.
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -28,6 +29,12 @@ Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Lo
   }
   if (cost[0] != cost[1]) return cost[0] < cost[1] ? ends[0] : ends[1];
   return fromB.before(ends[0], ends[1]) ? ends[0] : ends[1];
+}
+
+void routeOfB(const RouteTree& fromB, Location b, Location meet, Location end,
+              std::vector<Location>& out) {
+  fromB.route(end, out);
+  if (b != meet) out.push_back(meet);
 }
 
 void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB, Location a,
@@ -111,17 +118,10 @@ double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
   std::vector<Location> PA;
   fromA.route(meet, PA);
 
+  RouteTree fromB;
+  fromB.build(b, meet, isTall, look);
   std::vector<Location> QB;
-  if (b == meet) {
-    QB.push_back(b);
-  } else if (dist(b, meet) == 1) {
-    QB = {b, meet};
-  } else {
-    RouteTree fromB;
-    fromB.build(b, meet, isTall, look);
-    fromB.route(endOfB(fromB, look, b, meet), QB);
-    QB.push_back(meet);
-  }
+  routeOfB(fromB, b, meet, endOfB(fromB, look, b, meet), QB);
 
   joinMoves(PA, QB, a, b, meet, swaps, ends);
   // The cost after a's moves and then b's, which the interleaved order of `swaps` equals
@@ -162,6 +162,7 @@ double MeetingSearch::route(Location a, Location b, bool isTall, const Lookahead
     where_ = look.sites;
     if (travellerA >= 0) where_[travellerA] = meet;
     moveAlong(fromA_, meet);
+    // b's qubit moves when meet is two or more steps away; on meet, a's route has moved it.
     if (dist(b, meet) >= 2) {
       if (travellerB >= 0) where_[travellerB] = endB;
       moveAlong(fromB_, endB);
@@ -180,14 +181,7 @@ double MeetingSearch::route(Location a, Location b, bool isTall, const Lookahead
   routeA_.clear();
   fromA_.route(meet, routeA_);
   routeB_.clear();
-  if (b == meet) {
-    routeB_.push_back(b);
-  } else if (dist(b, meet) == 1) {
-    routeB_ = {b, meet};
-  } else {
-    fromB_.route(chosenEndB, routeB_);
-    routeB_.push_back(meet);
-  }
+  routeOfB(fromB_, b, meet, chosenEndB, routeB_);
   joinMoves(routeA_, routeB_, a, b, meet, swaps, ends);
   return chosenCost;
 }

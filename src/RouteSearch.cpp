@@ -72,6 +72,19 @@ int LookaheadSet::cost(const std::vector<Location>& where) const {
   return sum;
 }
 
+// Why one weight per passed site prices a route exactly. A route passes sites s1 .. sn at
+// distances 1 .. n from the start; the qubit on sj moves to s(j-1) and the traveller ends on
+// sn. Take a buffered gate of qubits u and v, and give each qubit on a passed site the weight
+// d(new site, partner's old site) - d(old site, partner's old site) per gate, with the
+// traveller counted at its end, beyond every passed site (so +1):
+// - neither passed: the gate's distance is unchanged and no weight applies;
+// - only u passed: the change is exactly u's weight;
+// - both passed, u before v: they end |i - j| apart as before, since both new sites lie on
+//   the route; u's weight is +1 (it moves away from v's later site) and v's is -1 (its new
+//   site is still at or after u's old one), so the weights cancel as they must;
+// - u and v on sites no monotone route passes both of: at most one weight applies.
+// Entering a site by an x or a y step gives two weights, and the cost of a route is the
+// buffer's cost with only the traveller moved plus the weights of the sites it passes.
 void RouteTree::weigh(const LookaheadSet& look) {
   for (std::size_t k = 0; k < look.qubits.size(); ++k) {
     if (!look.placed[k]) continue;

@@ -114,6 +114,10 @@ class RouteTree {
 // that holds `meet`.
 Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Location meet);
 
+// Appends b's whole route to `meet` through `end`, endOfB's choice: b alone when b is `meet`.
+void routeOfB(const RouteTree& fromB, Location b, Location meet, Location end,
+              std::vector<Location>& out);
+
 // Fills `swaps` and `ends` from a's route PA and b's route QB as the SWAP path search does:
 // a's and b's moves alternate, and b's qubit stops one site before the meeting site.
 void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB, Location a,
