@@ -171,13 +171,13 @@ std::string fixed(double v, int digits) {
   return s.str();
 }
 
-// Seconds with three significant digits or so.
+// Seconds with three significant digits or so, and their unit.
 std::string seconds(double v) {
-  if (v >= 100) return fixed(v, 0);
-  if (v >= 10) return fixed(v, 1);
-  if (v >= 1) return fixed(v, 2);
-  if (v >= 0.01) return fixed(v, 3);
-  return fixed(v * 1000, 3) + " ms";
+  if (v >= 100) return fixed(v, 0) + " s";
+  if (v >= 10) return fixed(v, 1) + " s";
+  if (v >= 1) return fixed(v, 2) + " s";
+  if (v >= 0.1) return fixed(v, 3) + " s";
+  return fixed(v * 1000, v >= 0.01 ? 1 : 2) + " ms";
 }
 
 std::string megabytes(long kb) {
