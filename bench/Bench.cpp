@@ -237,7 +237,7 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
   std::sort(files.begin(), files.end());
   std::cout << "From " << dir.string() << ", each at its natural grid (the default 1 x 1 request, "
             << "enlarged by the reader) with window 3: the full run, one trial per declared "
-            << "qubit plus the re-routing of the best one. Per trial = full-run CPU time / "
+            << "qubit plus the re-routing of the best one. Per trial = inside CPU time / "
             << "trials. Process = CPU time of the whole process, start-up (about 5 ms here) "
             << "included; inside = CPU time within the program's run, which the per-trial time "
             << "and the speed-up use. Reference = the same run with the literal searches, "
