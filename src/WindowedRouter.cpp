@@ -1,5 +1,6 @@
 // The windowed router: routes every distant gate through the cheapest meeting site under the
 // look-ahead window and writes the mapped circuit and the layout file.
+#include <algorithm>
 #include <fstream>
 
 #include "InterActGraph.h"
@@ -18,13 +19,14 @@ void writeLayout(RouteOutput& out, const std::string& text) {
   if (!writeWholeFile(out.layoutPath, text)) out.layoutFailed = true;
 }
 
-// True when every site holds -1 or a qubit index found on no other site, as placements make.
-bool distinctQubits(const AllocMatrix& alloc) {
+// True when every site holds -1 or a qubit index below `limit` found on no other site, as
+// placements make.
+bool distinctQubits(const AllocMatrix& alloc, std::size_t limit) {
   std::vector<char> seen;
   for (const auto& row : alloc) {
     for (int q : row) {
       if (q == -1) continue;
-      if (q < 0) return false;
+      if (q < 0 || static_cast<std::size_t>(q) >= limit) return false;
       if (static_cast<std::size_t>(q) >= seen.size()) seen.resize(q + 1, 0);
       if (seen[q]) return false;
       seen[q] = 1;
@@ -44,8 +46,10 @@ RouteCosts InterActGraph::insertSwap2(std::string outFile, int window, int outpu
 }
 
 RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput& out) {
-  // The fast router keeps one site per qubit in an array, which needs a qubit on one site only.
-  if (literalMode() || !distinctQubits(grid.allocationMap)) {
+  // The fast router keeps one site per qubit in an array, which needs a qubit on one site only
+  // and indices of a sensible size.
+  const std::size_t sites = static_cast<std::size_t>(grid.width) * grid.height;
+  if (literalMode() || !distinctQubits(grid.allocationMap, std::max(nodeNum, 0) + sites)) {
     return routeWindowedLiteral(window, outputMode, out);
   }
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
