@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "Files.h"
 #include "InterActGraph.h"
 
 namespace {
@@ -24,15 +25,6 @@ const char* const kUsage = "<input file> <output file> <grid W> <grid H> <window
 // A numeric argument as strtol reads it in base 10, taken as an int.
 int toInt(const char* text) {
   return static_cast<int>(std::strtol(text, nullptr, 10));
-}
-
-// True when `output` names the input file, by path or as the same existing file.
-bool sameFile(const std::string& input, const std::string& output) {
-  if (input == output) return true;
-  struct stat a;
-  struct stat b;
-  return stat(input.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-         a.st_ino == b.st_ino;
 }
 
 // True when `path` can be opened for writing (it is created or emptied).

@@ -38,6 +38,10 @@ class Grid {
   // The reference version of placeNeighbor, which prices every empty site of the grid.
   Location placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
                                 std::vector<int> weights, std::vector<Location> anchors);
+  // The ring search behind both: with stopEarly it ends at the first ring that cannot hold a
+  // cheaper site.
+  Location placeBest(int idx, int remainingDegree, int remainingAct, std::vector<int>& weights,
+                     std::vector<Location>& anchors, bool stopEarly);
 
   // Fills every site with its row-major number.
   void trivialLocate();

@@ -1,7 +1,5 @@
 #include "MappedOutput.h"
 
-#include <fstream>
-
 void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName) {
   out << ".qubit " << nodeNum << "\n\n";
   for (int j = 0; j < nodeNum; ++j)
@@ -28,12 +26,4 @@ std::string layoutText(const AllocMatrix& alloc, int width, int height,
     text += '\n';
   }
   return text;
-}
-
-bool writeWholeFile(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!file) return false;
-  file << text;
-  file.close();
-  return !file.fail();
 }

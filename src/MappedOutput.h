@@ -21,6 +21,3 @@ void writeSwapLine(std::ostream& out, const std::string& site1, const std::strin
 // The layout table: one line per row, each site's qubit name followed by a space.
 std::string layoutText(const AllocMatrix& alloc, int width, int height,
                        std::map<int, std::string>& idxToName);
-
-// Replaces the file at `path` with `text`; false when it could not be written in full.
-bool writeWholeFile(const std::string& path, const std::string& text);

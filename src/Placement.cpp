@@ -70,6 +70,16 @@ double ringBound(int r, const std::vector<int>& anchorDist, const std::vector<in
 
 Location Grid::placeNeighbor(int idx, int remainingDegree, int remainingAct,
                              std::vector<int> weights, std::vector<Location> anchors) {
+  return placeBest(idx, remainingDegree, remainingAct, weights, anchors, !literalMode());
+}
+
+Location Grid::placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
+                                    std::vector<int> weights, std::vector<Location> anchors) {
+  return placeBest(idx, remainingDegree, remainingAct, weights, anchors, false);
+}
+
+Location Grid::placeBest(int idx, int remainingDegree, int remainingAct, std::vector<int>& weights,
+                         std::vector<Location>& anchors, bool stopEarly) {
   const int x0 = anchors[0].x;
   const int y0 = anchors[0].y;
   const int W = width;
@@ -77,9 +87,6 @@ Location Grid::placeNeighbor(int idx, int remainingDegree, int remainingAct,
   const int maxDist =
       max(std::abs(x0) + std::abs(y0), std::abs(x0 - (W - 1)) + std::abs(y0),
           std::abs(x0) + std::abs(y0 - (H - 1)), std::abs(x0 - (W - 1)) + std::abs(y0 - (H - 1)));
-  if (literalMode()) {
-    return placeNeighborLiteral(idx, remainingDegree, remainingAct, weights, anchors);
-  }
   Location best{-1, -1};
   double bestCost = 2147483647.0;
   std::vector<int> anchorDist(anchors.size());
@@ -99,60 +106,8 @@ Location Grid::placeNeighbor(int idx, int remainingDegree, int remainingAct,
   consider({x0, y0});
   for (int r = 1; r <= maxDist; ++r) {
     // Once no farther site can cost less than the best one, the search is over.
-    if (ringBound(r, anchorDist, weights, remainingDegree, remainingAct) >= bestCost) break;
-    int p = r;
-    int s = 0;
-    int dp = -1;
-    int ds = 1;
-    for (int step = 0; step < 4 * r; ++step) {
-      consider(isTall ? Location{x0 + p, y0 + s} : Location{x0 + s, y0 + p});
-      if (p == -r) dp = 1;
-      if (s == r) {
-        ds = -1;
-      } else if (s == -r) {
-        ds = 1;
-      }
-      p += dp;
-      s += ds;
-    }
-  }
-  if (best == Location{-1, -1}) {
-    std::cout << "Error of placing qubit!, no allocation found" << std::endl;
-    std::cout << "maxDist= " << maxDist << std::endl;
-    std::cout << "idx= " << idx << std::endl;
-    printMatrix(allocationMap);
-    printMatrix(freedomMap);
-    return best;
-  }
-  allocationMap[best.y][best.x] = idx;
-  updateFreedom(best);
-  return best;
-}
-
-Location Grid::placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
-                                    std::vector<int> weights, std::vector<Location> anchors) {
-  const int x0 = anchors[0].x;
-  const int y0 = anchors[0].y;
-  const int W = width;
-  const int H = height;
-  const int maxDist =
-      max(std::abs(x0) + std::abs(y0), std::abs(x0 - (W - 1)) + std::abs(y0),
-          std::abs(x0) + std::abs(y0 - (H - 1)), std::abs(x0 - (W - 1)) + std::abs(y0 - (H - 1)));
-  Location best{-1, -1};
-  double bestCost = 2147483647.0;
-  // Prices an empty site inside the grid; keeps it when strictly cheaper than the best so far.
-  auto consider = [&](Location site) {
-    if (site.x < 0 || site.x >= W || site.y < 0 || site.y >= H) return;
-    if (allocationMap[site.y][site.x] >= 0) return;
-    const double cost =
-        costFun(site, anchors, weights, remainingDegree, remainingAct, freedomMap[site.y][site.x]);
-    if (cost < bestCost) {
-      bestCost = cost;
-      best = site;
-    }
-  };
-  consider({x0, y0});
-  for (int r = 1; r <= maxDist; ++r) {
+    if (stopEarly && ringBound(r, anchorDist, weights, remainingDegree, remainingAct) >= bestCost)
+      break;
     int p = r;
     int s = 0;
     int dp = -1;

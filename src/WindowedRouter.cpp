@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "Files.h"
 #include "InterActGraph.h"
 #include "LiteralMode.h"
 #include "Lookahead.h"

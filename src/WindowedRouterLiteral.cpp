@@ -2,6 +2,7 @@
 // enumerates every route, and a history walked back in full for every SWAP.
 #include <fstream>
 
+#include "Files.h"
 #include "InterActGraph.h"
 #include "Lookahead.h"
 #include "MappedOutput.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Files.h"
 #include "check/MappedCircuit.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
@@ -29,23 +30,6 @@ bool readText(const std::string& path, std::string& text) {
   buffer << in.rdbuf();
   text = buffer.str();
   return true;
-}
-
-bool writeText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!out) return false;
-  out << text;
-  out.close();
-  return !out.fail();
-}
-
-// True when `output` names the file `input`, by path or as the same existing file.
-bool sameFile(const std::string& input, const std::string& output) {
-  if (input == output) return true;
-  struct stat a;
-  struct stat b;
-  return stat(input.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-         a.st_ino == b.st_ino;
 }
 
 int fail(const std::string& message) {
@@ -81,7 +65,7 @@ int runImport(const std::vector<std::string>& args) {
   } catch (const QasmError& e) {
     return report(e, in);
   }
-  if (!writeText(out, circText(circuit))) return fail("Cannot write file: " + out);
+  if (!writeWholeFile(out, circText(circuit))) return fail("Cannot write file: " + out);
   std::cout << out << ": " << circuit.qubits.size() << " qubits, " << circuit.twoQubitGates
             << " two-qubit gates, " << circuit.oneQubitGates << " one-qubit gates" << std::endl;
   return 0;
@@ -111,7 +95,7 @@ int runExport(const std::vector<std::string>& args) {
   } catch (const QasmError& e) {
     return report(e, mappedPath);
   }
-  if (!writeText(out, text)) return fail("Cannot write file: " + out);
+  if (!writeWholeFile(out, text)) return fail("Cannot write file: " + out);
   std::cout << out << ": grid " << mapped.width << " x " << mapped.height << ", " << counts.twoQubit
             << " two-qubit gates, " << counts.swaps << " inserted swaps, " << counts.oneQubit
             << " one-qubit gates" << std::endl;
