@@ -4,7 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
+
+#include "RouteSearch.h"
 
 std::vector<Location> findMidPoint(Location& a, Location& b, bool isTall) {
   const int n = dist(a, b) + 1;
@@ -123,25 +124,10 @@ double shortestPathLiteral(Location a, Location b, Location meet, SwapList& swap
   const std::vector<Location>& QB =
       pathsB[cheapestRoute(pathsB, stepsB, alloc, qubitLoc, futureGates)];
 
-  // Interleave the two walks: a's first step, b's first step, a's second step, ...
-  swaps.clear();
+  // Interleave the two walks and name where both qubits end.
+  joinMoves(PA, QB, a, b, meet, swaps, ends);
   const int movesA = stepsA(PA);
   const int movesB = stepsB(QB);
-  for (int j = 0; j < movesA || j < movesB; ++j) {
-    if (j < movesA) swaps.push_back({PA[j], PA[j + 1]});
-    if (j < movesB) swaps.push_back({QB[j], QB[j + 1]});
-  }
-
-  ends.first = PA.size() >= 2 ? PA.back() : a;
-  ends.second = QB.size() >= 3 ? QB[QB.size() - 2] : b;
-  if (ends.first == ends.second) {
-    if (b != meet) {
-      std::cout << "error!" << std::endl;
-      std::exit(1);
-    }
-    // a's last step pushed b's qubit back onto the site a's route came from.
-    if (PA.size() >= 2) ends.second = PA[PA.size() - 2];
-  }
 
   AllocMatrix finalAlloc = alloc;
   QubitLocMap finalLoc = qubitLoc;
