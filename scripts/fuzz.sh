@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a number of seconds, one process at a
+# time: scripts/fuzz.sh SECONDS [TARGET...]   (targets: circuit_fuzzer; all when none given)
+# New inputs go to build-fuzz/corpus/TARGET, seeded from fuzz/corpus/ and examples/. A crash
+# leaves its input in build-fuzz/ and fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
+shift
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(circuit_fuzzer)
+scripts/deps.sh clang libclang-rt-14-dev
+if [ ! -f build-fuzz/CMakeCache.txt ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DGRIDSWAP_FUZZ=ON -DGRIDSWAP_TESTS=OFF >/dev/null
+fi
+cmake --build build-fuzz -j 2 --target "${targets[@]}"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+for t in "${targets[@]}"; do
+  name=${t%_fuzzer}
+  seeds=(fuzz/corpus/"$name")
+  [ "$t" = circuit_fuzzer ] && seeds+=(examples)
+  mkdir -p build-fuzz/corpus/"$t"
+  echo "== $t for $seconds s"
+  (cd build-fuzz && ./"$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -dict=../fuzz/"$name".dict corpus/"$t" "${seeds[@]/#/../}")
+done
