@@ -48,7 +48,7 @@ void InterActGraph::enterQubit(const std::string& name) {
   ++nodeNum;
 }
 
-void InterActGraph::gridStep(int& W, int& H) {
+bool InterActGraph::gridStep(int& W, int& H) {
   qubitNum = nodeNum;
   if (nodeNum > 0 && nodeNum > static_cast<long long>(W) * H) {
     H = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(nodeNum))));
@@ -56,6 +56,10 @@ void InterActGraph::gridStep(int& W, int& H) {
   } else if (W < 0 || H < 0) {
     W = 0;
     H = 0;
+  }
+  if (W > kMaxGridSide || H > kMaxGridSide) {
+    readError = kGridTooLarge;
+    return false;
   }
   workGrid = Grid(W, H);
   grid = Grid(W, H);
@@ -66,6 +70,7 @@ void InterActGraph::gridStep(int& W, int& H) {
     enterQubit(name);
     --spare;
   }
+  return true;
 }
 
 void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
@@ -104,11 +109,16 @@ void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
       const std::string& name = tokens[1];
       if (declared(name)) return reject("qubit " + name + " declared twice");
       if (begun) return reject("qubit " + name + " declared after .begin");
+      // No grid holds more qubits: stop before the tables grow any further.
+      if (nodeNum == kMaxGridSide * kMaxGridSide) {
+        readError = kGridTooLarge;
+        return;
+      }
       enterQubit(name);
       entry.kind = CircuitLine::kQubitDecl;
     } else if (first == ".begin") {
       if (begun) return reject("second .begin line");
-      gridStep(W, H);
+      if (!gridStep(W, H)) return;
       begun = true;
       entry.kind = CircuitLine::kBegin;
     } else if (isTwoQubitGate(first)) {

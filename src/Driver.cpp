@@ -58,6 +58,7 @@ int runGridswap(int argc, char** argv) {
     H = toInt(argv[4]);
     window = toInt(argv[5]);
     if (W < 0 || H < 0 || static_cast<long long>(W) * H > 2147483647LL) fatal(kUsage);
+    if (W > kMaxGridSide || H > kMaxGridSide) fatal(kGridTooLarge);
   }
   for (const std::string& out : {outFile, layoutFile}) {
     if (sameFile(inFile, out)) fatal("Output file would overwrite the input file: " + out);

@@ -11,6 +11,11 @@
 
 #include "Grid.h"
 
+// The largest grid gridswap builds is kMaxGridSide x kMaxGridSide sites; a larger request, or a
+// circuit that needs a larger grid, ends with kGridTooLarge.
+constexpr int kMaxGridSide = 256;
+constexpr const char* kGridTooLarge = "Grid too large: at most 256 x 256 sites";
+
 // Vertex property: the qubit index of a vertex of the interaction graph.
 struct vertex_idx_t {
   typedef boost::vertex_property_tag kind;
@@ -78,12 +83,12 @@ class InterActGraph {
   Grid workGrid{0, 0};  // the grid placement works on
   std::string circuitText;
   std::vector<CircuitLine> lines;  // circuitText line by line, tokenised
-  std::string readError;           // the fatal message of a malformed circuit, or empty
+  std::string readError;           // the fatal message of a circuit refused, or empty
 
   // Reads the circuit file; prints the fatal line and exits with status 1 when the file cannot
   // be opened or is malformed.
   InterActGraph(std::string inFile, int W, int H, int gateLimit);
-  // Reads a circuit from a stream; a malformed one leaves its message in readError.
+  // Reads a circuit from a stream; a malformed or too large one leaves its message in readError.
   InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit);
   InterActGraph(const InterActGraph&) = delete;
   InterActGraph& operator=(const InterActGraph&) = delete;
@@ -124,8 +129,9 @@ class InterActGraph {
  private:
   // Reads the circuit text from `in`; sets readError on the first malformed line.
   void read(std::istream& in, int W, int H, int gateLimit);
-  // Fixes the grid size at .begin, builds both grids and adds the filler qubits.
-  void gridStep(int& W, int& H);
+  // Fixes the grid size at .begin, builds both grids and adds the filler qubits; false, with
+  // readError set and nothing built, when the grid would exceed the largest one.
+  bool gridStep(int& W, int& H);
   // Enters a qubit under `name`.
   void enterQubit(const std::string& name);
 };

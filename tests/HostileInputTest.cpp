@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Hostile, RefusedGrids,
                                          GridRequest{"LineLongerThan256", "0", "1000"},
                                          // strtol's 99999999999 taken as an int is 1215752191.
                                          GridRequest{"ElevenNines", "99999999999", "1"},
-                                         GridRequest{"ElevenNinesHigh", "2", " 99999999999"}),
+                                         GridRequest{"ElevenNinesHigh", "1", " 99999999999"}),
                          [](const testing::TestParamInfo<GridRequest>& info) {
                            return info.param.name;
                          });

@@ -144,6 +144,25 @@ TEST(Reader, FillerNamesSkipDeclaredNames) {
   EXPECT_EQ(g->nameToIdx.size(), 4u);
 }
 
+TEST(Reader, GridsUpTo256By256AreBuiltAndLargerOnesRefusedUnbuilt) {
+  std::string full;
+  for (int i = 0; i < 65536; ++i)
+    full += "qubit q" + std::to_string(i) + "\n";
+  auto g = readCircuit(full + ".begin\n.end\n");
+  ASSERT_EQ(g->readError, "");
+  EXPECT_EQ(g->grid.width, 256);
+  EXPECT_EQ(g->grid.height, 256);
+  g = readCircuit(full + "qubit one-more\n.begin\n.end\n");
+  EXPECT_EQ(g->readError, "Grid too large: at most 256 x 256 sites");
+  EXPECT_EQ(g->nodeNum, 65536);
+  for (const auto& [W, H] : {std::pair{257, 1}, std::pair{1, 300}}) {
+    g = readCircuit("qubit a\n.begin\n.end\n", W, H);
+    EXPECT_EQ(g->readError, "Grid too large: at most 256 x 256 sites");
+    EXPECT_EQ(g->grid.width, 0);
+    EXPECT_EQ(g->nodeNum, 1);
+  }
+}
+
 // Malformed circuits: the first offending line is reported with its exact reason.
 struct RejectCase {
   const char* name;
