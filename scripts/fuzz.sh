@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a number of seconds, one process at a
-# time: scripts/fuzz.sh SECONDS [TARGET...]   (targets: circuit_fuzzer; all when none given)
+# time: scripts/fuzz.sh SECONDS [TARGET...]   (circuit_fuzzer, check_fuzzer; both when none given)
 # New inputs go to build-fuzz/corpus/TARGET, seeded from fuzz/corpus/ and examples/. A crash
 # leaves its input in build-fuzz/ and fails the run.
 set -euo pipefail
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(circuit_fuzzer)
+[ ${#targets[@]} -gt 0 ] || targets=(circuit_fuzzer check_fuzzer)
 scripts/deps.sh clang libclang-rt-14-dev
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
