@@ -151,14 +151,16 @@ TEST_F(CommandLine, FullDiskFailsWithoutClaimingAResult) {
   EXPECT_EQ(r.out.find("costU"), std::string::npos);
 }
 
-TEST_F(CommandLine, GridTooLargeForMemoryEndsWithOneLine) {
+TEST_F(CommandLine, CircuitTooLargeForMemoryEndsWithOneLine) {
 #ifdef GRIDSWAP_SANITIZE
   GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
 #endif
-  // A million sites need far more than 150 MB of address space.
-  const auto r = testutil::run("ulimit -v 150000; exec " + std::string(GRIDSWAP_BIN) + " " +
-                               testutil::quote(input) + " " + testutil::quote(output) +
-                               " 1000 1000 3 2>/dev/null");
+  // Grids are bounded, so the input is what outgrows memory here: a 60 MB line needs far more
+  // than 150 MB of address space once read and kept.
+  writeFile(input, "qubit a\n.begin\n# " + std::string(60000000, 'x') + "\n.end\n");
+  const auto r =
+      testutil::run("ulimit -v 150000; exec " + std::string(GRIDSWAP_BIN) + " " +
+                    testutil::quote(input) + " " + testutil::quote(output) + " 2>/dev/null");
   EXPECT_EQ(r.out, "Out of memory\n");
   EXPECT_EQ(r.status, 1);
 }
