@@ -1,6 +1,7 @@
 // libFuzzer target: arbitrary bytes as a circuit file, through the reader and, for circuits the
 // reader accepts, placement, the baseline router and the windowed router in every output mode,
-// on small grids. Besides the sanitizers' reports it stops on broken invariants.
+// on small grids. Besides the sanitizers' reports it stops on broken invariants, and when the
+// fast placement and router differ in any byte from their reference versions.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "InterActGraph.h"
+#include "LiteralMode.h"
 
 namespace {
 
@@ -45,20 +47,30 @@ void runOnGrid(const std::string& text, int W, int H, int window) {
   require(g.nodeNum == g.workGrid.width * g.workGrid.height, "every site gets a qubit");
   const int seeds = std::min(g.qubitNum, kMaxSeeds);
   for (int seed = 0; seed < seeds; ++seed) {
+    setLiteralMode(true);
+    g.resetGrid();
+    require(g.mapToGrid(seed), "reference placement succeeds");
+    const Grid reference = g.grid;
+    setLiteralMode(false);
     g.resetGrid();
     require(g.mapToGrid(seed), "placement succeeds");
+    require(g.grid.allocationMap == reference.allocationMap, "placement equals the reference");
     require(holdsEveryQubitOnce(g.grid, g.nodeNum), "placement is a permutation");
     require(g.baselineCost() >= 0, "baseline cost is not negative");
     RouteCosts costs[3];
-    std::string written[3];
     for (int mode = 0; mode < 3; ++mode) {
-      std::ostringstream os;
-      RouteOutput out;
-      out.circuit = &os;
-      costs[mode] = g.routeWindowed(window, mode, out);
-      written[mode] = os.str();
+      std::ostringstream fast;
+      std::ostringstream literal;
+      RouteOutput fastOut;
+      RouteOutput literalOut;
+      fastOut.circuit = &fast;
+      literalOut.circuit = &literal;
+      costs[mode] = g.routeWindowed(window, mode, fastOut);
+      require(g.routeWindowedLiteral(window, mode, literalOut) == costs[mode],
+              "routing costs equal the reference");
+      require(fast.str() == literal.str(), "mapped circuit equals the reference");
+      if (mode == 0) require(fast.str().empty(), "output mode 0 writes nothing");
     }
-    require(written[0].empty(), "output mode 0 writes nothing");
     require(costs[0] == costs[1] && costs[1] == costs[2], "costs do not depend on the mode");
     require(costs[0].first >= 0 && costs[0].first <= costs[0].second, "0 <= costU <= costR");
   }
