@@ -27,12 +27,6 @@ int toInt(const char* text) {
   return static_cast<int>(std::strtol(text, nullptr, 10));
 }
 
-// True when `path` can be opened for writing (it is created or emptied).
-bool writable(const std::string& path) {
-  std::ofstream file(path, std::ios::out | std::ios::trunc);
-  return static_cast<bool>(file);
-}
-
 double secondsSince(const timespec& start) {
   timespec end;
   clock_gettime(CLOCK_MONOTONIC, &end);
@@ -71,9 +65,12 @@ int runGridswap(int argc, char** argv) {
   std::cout << "#2qGate: " << graph.gateNum << std::endl;
   std::cout << "(W,H)= (" << graph.workGrid.width << "," << graph.workGrid.height << ")"
             << std::endl;
-  for (const std::string& out : {outFile, layoutFile}) {
-    if (!writable(out)) fatal("Cannot write file: " + out);
-  }
+  // Both files are created (or emptied) now, so that a run that cannot write them stops before
+  // the trials; they stay open until the best trial's results are written into them.
+  std::ofstream circuit(outFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!circuit) fatal("Cannot write file: " + outFile);
+  std::ofstream layout(layoutFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!layout) fatal("Cannot write file: " + layoutFile);
 
   int bestU = 2147483647;
   int bestR = 2147483647;
@@ -99,15 +96,17 @@ int runGridswap(int argc, char** argv) {
   if (bestSeed >= 0) {
     graph.resetGrid();
     graph.mapToGrid(bestSeed);
-    std::ofstream circuit(outFile, std::ios::out | std::ios::trunc | std::ios::binary);
+    std::string layoutText;
     RouteOutput out;
     out.circuit = &circuit;
-    out.layoutPath = layoutFile;
+    out.layoutText = &layoutText;
     graph.routeWindowed(window, 1, out);
-    circuit.close();
-    if (circuit.fail()) fatal("Cannot write file: " + outFile);
-    if (out.layoutFailed) fatal("Cannot write file: " + layoutFile);
+    layout << layoutText;
   }
+  circuit.close();
+  if (circuit.fail()) fatal("Cannot write file: " + outFile);
+  layout.close();
+  if (layout.fail()) fatal("Cannot write file: " + layoutFile);
 
   std::cout << "window size=" << bestWindow << ", costB=" << bestB << ", costR=" << bestR
             << ", costU= " << bestU << std::endl;

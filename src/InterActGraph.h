@@ -60,12 +60,20 @@ struct CircuitLine {
 // Costs of one windowed routing: routing SWAPs, and those plus the restoring SWAPs.
 typedef std::pair<int, int> RouteCosts;
 
-// Where a windowed routing writes; a null stream or an empty layout path writes nothing there.
+// Where a windowed routing writes; a null stream, and no layout path or text, write nothing.
 struct RouteOutput {
-  std::ostream* circuit = nullptr;  // the mapped circuit
-  std::string layoutPath;           // the layout file, rewritten whole at each write
-  bool layoutFailed = false;        // set when the layout file could not be written
+  std::ostream* circuit = nullptr;    // the mapped circuit
+  std::string layoutPath;             // the layout file, rewritten whole at each write
+  std::string* layoutText = nullptr;  // when set, holds the latest layout instead of a file
+  bool layoutFailed = false;          // set when the layout file could not be written
+
+  // True when layouts are kept somewhere.
+  bool wantsLayout() const { return layoutText != nullptr || !layoutPath.empty(); }
 };
+
+// Replaces the layout in `out` with `text`: the held text, else the whole file (a failure is
+// noted in out.layoutFailed).
+void writeLayout(RouteOutput& out, const std::string& text);
 
 // The circuit model: qubit tables, interaction graph, node records, the two grids and the
 // circuit text, with placement and routing on top of them.

@@ -1,5 +1,8 @@
 #include "MappedOutput.h"
 
+#include "Files.h"
+#include "InterActGraph.h"
+
 void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName) {
   out << ".qubit " << nodeNum << "\n\n";
   for (int j = 0; j < nodeNum; ++j)
@@ -26,4 +29,12 @@ std::string layoutText(const AllocMatrix& alloc, int width, int height,
     text += '\n';
   }
   return text;
+}
+
+void writeLayout(RouteOutput& out, const std::string& text) {
+  if (out.layoutText) {
+    *out.layoutText = text;
+  } else if (!out.layoutPath.empty() && !writeWholeFile(out.layoutPath, text)) {
+    out.layoutFailed = true;
+  }
 }

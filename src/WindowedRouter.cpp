@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "Files.h"
 #include "InterActGraph.h"
 #include "LiteralMode.h"
 #include "Lookahead.h"
@@ -13,12 +12,6 @@
 #include "SwapPath.h"
 
 namespace {
-
-// Rewrites the layout file, noting a failure in `out`.
-void writeLayout(RouteOutput& out, const std::string& text) {
-  if (out.layoutPath.empty()) return;
-  if (!writeWholeFile(out.layoutPath, text)) out.layoutFailed = true;
-}
 
 // True when every site holds -1 or a qubit index below `limit` found on no other site, as
 // placements make.
@@ -56,7 +49,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
   const int width = grid.width;
   const int height = grid.height;
-  if (outputMode > 0 && !out.layoutPath.empty()) {
+  if (outputMode > 0 && out.wantsLayout()) {
     writeLayout(out,
                 layoutText(workGrid.allocationMap, workGrid.width, workGrid.height, idxToName));
   }
@@ -149,7 +142,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
         break;
       }
       case CircuitLine::kEnd: {
-        if (outputMode == 1 && !out.layoutPath.empty()) {
+        if (outputMode == 1 && out.wantsLayout()) {
           writeLayout(out, layoutText(workAlloc, width, height, idxToName));
         }
         int restoring = swapCount;

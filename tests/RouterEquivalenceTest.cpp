@@ -62,28 +62,39 @@ int expectSameRouting(InterActGraph& graph, int window, const std::string& dir,
 
 const char* const kMnemonics[] = {"CNOT", "CZ", "CP", "SWAP", "GEO", "ZENO"};
 
+// White space between tokens as circuit files have it: mostly one space, sometimes tabs or runs.
+std::string gap(std::mt19937& rng) {
+  const char* const gaps[] = {" ", " ", " ", " ", "\t", "  ", " \t "};
+  return gaps[gen::uniform(rng, 0, 6)];
+}
+
 // A circuit of `qubits` qubits and about `gates` two-qubit gates, mostly between nearby qubit
-// numbers, with one-qubit gates, comments, blank lines and trailing fields mixed in.
+// numbers, with one-qubit gates, comments, blank lines, trailing fields, uneven white space, CR
+// line ends, a gate before .begin and lines after .end mixed in.
 std::string randomCircuit(std::mt19937& rng, int qubits, int gates) {
   std::ostringstream text;
   if (gen::chance(rng, 0.5)) text << ".qubit " << qubits << "\n";
   for (int q = 0; q < qubits; ++q)
-    text << "qubit q" << q << "\n";
+    text << "qubit" << gap(rng) << "q" << q << "\n";
+  if (gen::chance(rng, 0.2)) text << "CNOT q0 q" << qubits - 1 << "\n";
   text << ".begin\n";
   for (int g = 0; g < gates; ++g) {
     const int u = gen::uniform(rng, 0, qubits - 1);
     int v = gen::chance(rng, 0.6) ? u + gen::uniform(rng, -3, 3) : gen::uniform(rng, 0, qubits - 1);
     v = std::min(std::max(v, 0), qubits - 1);
     if (v == u) v = (u + 1) % qubits;
-    text << kMnemonics[gen::uniform(rng, 0, 5)] << " q" << u << " q" << v;
-    if (gen::chance(rng, 0.2)) text << " 0.25";
-    text << "\n";
+    if (gen::chance(rng, 0.05)) text << gap(rng);
+    text << kMnemonics[gen::uniform(rng, 0, 5)] << gap(rng) << "q" << u << gap(rng) << "q" << v;
+    if (gen::chance(rng, 0.2)) text << gap(rng) << "0.25";
+    if (gen::chance(rng, 0.05)) text << gap(rng) << "0.5 extra";
+    text << (gen::chance(rng, 0.05) ? "\r\n" : "\n");
     const int extra = gen::uniform(rng, 0, 9);
     if (extra == 0) text << "H q" << u << "\n";
     if (extra == 1) text << "# note\n";
     if (extra == 2) text << "\n";
   }
   text << ".end\n";
+  if (gen::chance(rng, 0.2)) text << "# after the end\n";
   return text.str();
 }
 
