@@ -218,6 +218,30 @@ void printMachine(const Options& options) {
                "alongside where they matter. Peak memory is the child's maximum resident set.\n\n";
 }
 
+// Runs of under a second are repeated this many times, and the median one is reported.
+constexpr int kShortRunRepeats = 7;
+
+// The full program on `input` in a child, writing `output`: once, or for a short run several
+// times, keeping the run with the median inside time. Each run starts without output files, so
+// that it does not pay the file system for discarding the previous run's.
+Run fullRun(const std::string& input, const std::string& output, bool literal, double limit,
+            const std::string& scratch) {
+  std::vector<std::string> args{"--child-full", input, output};
+  if (literal) args.push_back("--literal");
+  std::vector<std::pair<double, Run>> runs;
+  for (int i = 0; i < kShortRunRepeats; ++i) {
+    fs::remove(output);
+    fs::remove(output + ".layout");
+    Run run = spawn(args, limit, scratch);
+    const bool repeat = run.finished && run.cpu < 1.0;
+    runs.push_back({std::atof(field(run.out, "inside ").c_str()), std::move(run)});
+    if (!repeat) break;
+  }
+  std::sort(runs.begin(), runs.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  return runs[runs.size() / 2].second;
+}
+
 // The corpus table: every circuit at its natural grid with window 3.
 void corpusTable(const Options& options, const fs::path& dir, const std::string& scratch) {
   std::cout << "## Corpus circuits\n\n";
@@ -242,14 +266,17 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
             << "included; inside = CPU time within the program's run, which the per-trial time "
             << "and the speed-up use. Reference = the same run with the literal searches, "
             << "stopped after " << seconds(options.literalLimit) << "; identical = same report "
-            << "(but the time line), mapped circuit and layout file.\n\n"
+            << "(but the time line), mapped circuit and layout file. Runs under a second are "
+            << "repeated " << kShortRunRepeats << " times and the median (by inside time) is "
+            << "given; every run writes fresh output files, so that discarding the previous "
+            << "run's files, which the file system may make costly, is not counted.\n\n"
             << "| circuit | grid | trials | 2q gates | process (CPU) | inside (CPU) | wall | "
                "per trial | peak memory | reference inside (CPU) | speed-up | identical |\n"
             << "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
   for (const fs::path& file : files) {
     const std::string fastOut = scratch + "/fast.circ";
     const std::string literalOut = scratch + "/literal.circ";
-    const Run fast = spawn({"--child-full", file.string(), fastOut}, 0, scratch);
+    const Run fast = fullRun(file.string(), fastOut, false, 0, scratch);
     const std::string report = fast.out;
     // "(W,H)= (8,9)" reads as 8 x 9.
     std::string grid = field(report, "(W,H)= ");
@@ -270,12 +297,24 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
       std::cout << "not run | | |\n" << std::flush;
       continue;
     }
-    const Run literal = spawn({"--child-full", file.string(), literalOut, "--literal"},
-                              options.literalLimit, scratch);
-    if (!literal.finished) {
-      std::cout << (literal.timedOut ? "over " + seconds(options.literalLimit) : "failed")
-                << " | | |\n"
-                << std::flush;
+    const Run literal = fullRun(file.string(), literalOut, true, options.literalLimit, scratch);
+    if (!literal.finished && !literal.timedOut) {
+      std::cout << "failed | | |\n" << std::flush;
+      continue;
+    }
+    if (literal.timedOut) {
+      // One reference trial bounds the whole reference run from below.
+      const Run one =
+          spawn({"--child-trials", file.string(), "1", "--literal"}, options.literalLimit, scratch);
+      std::cout << "over " << seconds(options.literalLimit) << "; ";
+      if (one.finished) {
+        const double first = std::atof(field(one.out, "first ").c_str());
+        std::cout << "one trial " << seconds(first) << ", so about " << seconds(first * trials)
+                  << " in all";
+      } else {
+        std::cout << "one trial over " << seconds(options.literalLimit);
+      }
+      std::cout << " | | |\n" << std::flush;
       continue;
     }
     const bool same = reportBody(fast.out) == reportBody(literal.out) &&
