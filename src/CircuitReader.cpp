@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <string_view>
 
 #include "InterActGraph.h"
 #include "Tokens.h"
@@ -79,16 +80,16 @@ void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
   bool begun = false;
   bool ended = false;
   std::string line;
-  std::vector<std::string> tokens;
+  std::vector<std::string_view> tokens;
 
   // Records the first malformed line; reading stops there.
   auto reject = [&](const std::string& reason) {
     readError = "Malformed circuit, line " + std::to_string(lineNo) + ": " + reason;
   };
-  // A name counts as declared when a qubit line before .begin entered it (fillers do not).
-  auto declared = [&](const std::string& name) {
-    auto it = nameToIdx.find(name);
-    return it != nameToIdx.end() && it->second < (begun ? qubitNum : nodeNum);
+  // The index of a qubit that a qubit line before .begin entered (fillers do not count), or -1.
+  auto declared = [&](std::string_view name) {
+    auto it = nameToIdx.find(std::string(name));
+    return it != nameToIdx.end() && it->second < (begun ? qubitNum : nodeNum) ? it->second : -1;
   };
 
   while (std::getline(in, line)) {
@@ -103,11 +104,13 @@ void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
       lines.push_back(entry);
       continue;
     }
-    const std::string& first = tokens[0];
-    if (first == "qubit") {
+    // Compared as a view, which looks at the length before the characters.
+    const std::string_view word = tokens[0];
+    const std::string first(word);
+    if (word == "qubit") {
       if (tokens.size() < 2) return reject("qubit line without a name");
-      const std::string& name = tokens[1];
-      if (declared(name)) return reject("qubit " + name + " declared twice");
+      const std::string name(tokens[1]);
+      if (declared(name) >= 0) return reject("qubit " + name + " declared twice");
       if (begun) return reject("qubit " + name + " declared after .begin");
       // No grid holds more qubits: stop before the tables grow any further.
       if (nodeNum == kMaxGridSide * kMaxGridSide) {
@@ -116,32 +119,36 @@ void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
       }
       enterQubit(name);
       entry.kind = CircuitLine::kQubitDecl;
-    } else if (first == ".begin") {
+    } else if (word == ".begin") {
       if (begun) return reject("second .begin line");
       if (!gridStep(W, H)) return;
       begun = true;
       entry.kind = CircuitLine::kBegin;
     } else if (isTwoQubitGate(first)) {
       if (tokens.size() < 3) return reject(first + " needs two qubit operands");
-      if (!declared(tokens[1])) return reject("undeclared qubit " + tokens[1]);
-      if (!declared(tokens[2])) return reject("undeclared qubit " + tokens[2]);
-      if (tokens[1] == tokens[2]) return reject(first + " acts twice on qubit " + tokens[1]);
+      const int u = declared(tokens[1]);
+      if (u < 0) return reject("undeclared qubit " + std::string(tokens[1]));
+      const int v = declared(tokens[2]);
+      if (v < 0) return reject("undeclared qubit " + std::string(tokens[2]));
+      if (u == v) return reject(first + " acts twice on qubit " + std::string(tokens[1]));
       if (ended) return reject(first + " after .end");
-      const int u = nameToIdx[tokens[1]];
-      const int v = nameToIdx[tokens[2]];
       if (gateLimit == -1 || (gateLimit >= 0 && gateCounter <= gateLimit)) addEdge(u, v);
       ++gateCounter;
       entry.kind = CircuitLine::kGate;
-      entry.mnemonic = first;
       entry.q1 = u;
       entry.q2 = v;
-      if (tokens.size() > 3) entry.trailing = tokens[3];
-    } else if (first == ".end") {
+      entry.mnemonicAt = tokens[0].data() - line.data();
+      entry.mnemonicLength = tokens[0].size();
+      if (tokens.size() > 3) {
+        entry.trailingAt = tokens[3].data() - line.data();
+        entry.trailingLength = tokens[3].size();
+      }
+    } else if (word == ".end") {
       if (!begun) return reject(".end before .begin");
       if (ended) return reject("second .end line");
       ended = true;
       entry.kind = CircuitLine::kEnd;
-    } else if (first == ".qubit") {
+    } else if (word == ".qubit") {
       entry.kind = CircuitLine::kQubitCount;
     }
     lines.push_back(entry);

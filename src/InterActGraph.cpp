@@ -12,8 +12,17 @@ bool operator<(const Node& a, const Node& b) {
 }
 
 bool isTwoQubitGate(const std::string& token) {
-  return token == "CNOT" || token == "CZ" || token == "CP" || token == "SWAP" || token == "GEO" ||
-         token == "ZENO";
+  // Sorted by length first: most lines of a circuit are one-qubit gates, refused at a glance.
+  switch (token.size()) {
+    case 2:
+      return token[0] == 'C' && (token[1] == 'Z' || token[1] == 'P');
+    case 3:
+      return token == "GEO";
+    case 4:
+      return token == "CNOT" || token == "SWAP" || token == "ZENO";
+    default:
+      return false;
+  }
 }
 
 void InterActGraph::addNode(int idx) {

@@ -4,6 +4,7 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -45,16 +46,32 @@ bool operator<(const Node& a, const Node& b);
 bool isTwoQubitGate(const std::string& token);
 
 // One line of the circuit text, classified and tokenised once by the reader so that the
-// routers need not split and look up names again for every trial.
+// routers need not split and look up names again for every trial. Text is kept as offsets
+// into circuitText, which keeps a long circuit's table small.
 struct CircuitLine {
-  enum Kind { kOther, kQubitCount, kQubitDecl, kBegin, kGate, kEnd };
+  enum Kind : unsigned char { kOther, kQubitCount, kQubitDecl, kBegin, kGate, kEnd };
   Kind kind = kOther;
-  std::size_t start = 0;   // offset of the line in circuitText
-  std::size_t length = 0;  // length of the line, without its line feed
-  std::string mnemonic;    // gate lines: the first token
-  int q1 = 0;              // gate lines: qubit index of the first operand
-  int q2 = 0;              // gate lines: qubit index of the second operand
-  std::string trailing;    // gate lines: the fourth token, or empty
+  std::size_t start = 0;           // offset of the line in circuitText
+  std::size_t length = 0;          // length of the line, without its line feed
+  int q1 = 0;                      // gate lines: qubit index of the first operand
+  int q2 = 0;                      // gate lines: qubit index of the second operand
+  std::size_t mnemonicAt = 0;      // gate lines: offset of the first token in the line
+  std::size_t mnemonicLength = 0;  // gate lines: its length
+  std::size_t trailingAt = 0;      // gate lines: offset of the fourth token in the line
+  std::size_t trailingLength = 0;  // gate lines: its length, 0 when there is none
+
+  // The whole line, given the circuit text it was read from.
+  std::string_view text(const std::string& circuitText) const {
+    return std::string_view(circuitText).substr(start, length);
+  }
+  // Gate lines: the first token.
+  std::string_view mnemonic(const std::string& circuitText) const {
+    return text(circuitText).substr(mnemonicAt, mnemonicLength);
+  }
+  // Gate lines: the fourth token, or empty.
+  std::string_view trailing(const std::string& circuitText) const {
+    return text(circuitText).substr(trailingAt, trailingLength);
+  }
 };
 
 // Costs of one windowed routing: routing SWAPs, and those plus the restoring SWAPs.

@@ -9,8 +9,8 @@ void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>
     out << "qubit " << idxToName[j] << '\n';
 }
 
-void writeGateLine(std::ostream& out, const std::string& mnemonic, const std::string& site1,
-                   const std::string& site2, const std::string& trailing) {
+void writeGateLine(std::ostream& out, std::string_view mnemonic, const std::string& site1,
+                   const std::string& site2, std::string_view trailing) {
   out << mnemonic << ' ' << site1 << ' ' << site2 << ' ' << trailing << '\n';
 }
 

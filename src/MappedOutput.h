@@ -3,6 +3,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "GridPaths.h"
 
@@ -12,8 +13,8 @@
 void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName);
 
 // A two-qubit gate on two sites: four fields joined by single spaces (the last may be empty).
-void writeGateLine(std::ostream& out, const std::string& mnemonic, const std::string& site1,
-                   const std::string& site2, const std::string& trailing);
+void writeGateLine(std::ostream& out, std::string_view mnemonic, const std::string& site1,
+                   const std::string& site2, std::string_view trailing);
 
 // An inserted SWAP: "SWAP s1 s2" with no trailing space.
 void writeSwapLine(std::ostream& out, const std::string& site1, const std::string& site2);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Splits a line into its tokens at white space (space, tab, CR, LF, VT, FF), as a stream
-// extraction would; `tokens` is cleared first.
-inline void splitTokens(const std::string& line, std::vector<std::string>& tokens) {
+// extraction would; `tokens` is cleared first and receives views into `line`.
+inline void splitTokens(const std::string& line, std::vector<std::string_view>& tokens) {
   tokens.clear();
   std::size_t i = 0;
   const std::size_t n = line.size();
@@ -19,7 +21,7 @@ inline void splitTokens(const std::string& line, std::vector<std::string>& token
     std::size_t j = i;
     while (j < n && !isSpace(line[j]))
       ++j;
-    tokens.emplace_back(line, i, j - i);
+    tokens.emplace_back(line.data() + i, j - i);
     i = j;
   }
 }

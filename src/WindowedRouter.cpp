@@ -68,7 +68,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const int q = workAlloc[y][x];
-      siteNames[y][x] = idxToName[q];
+      if (os) siteNames[y][x] = idxToName[q];
       if (q >= 0) {
         site[q] = {x, y};
         onGrid[q] = 1;
@@ -137,7 +137,10 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
           l1 = ends.first;
           l2 = ends.second;
         }
-        if (os) writeGateLine(*os, line.mnemonic, siteName(l1), siteName(l2), line.trailing);
+        if (os) {
+          writeGateLine(*os, line.mnemonic(circuitText), siteName(l1), siteName(l2),
+                        line.trailing(circuitText));
+        }
         fillFutureGateBuffer(lines, lookahead, futureGates, 1);
         break;
       }

@@ -74,11 +74,11 @@ TEST(Reader, GateLimitAdmitsTheFirstGatesButCountsAll) {
 TEST(Reader, GateLinesKeepTheirTrailingField) {
   auto g = readCircuit("qubit a\nqubit b\n.begin\nCP a b 0.5 extra\nCNOT b a\n.end\n", 2, 1);
   ASSERT_EQ(g->readError, "");
-  EXPECT_EQ(g->lines[3].mnemonic, "CP");
-  EXPECT_EQ(g->lines[3].trailing, "0.5");
+  EXPECT_EQ(g->lines[3].mnemonic(g->circuitText), "CP");
+  EXPECT_EQ(g->lines[3].trailing(g->circuitText), "0.5");
   EXPECT_EQ(g->lines[4].q1, 1);
   EXPECT_EQ(g->lines[4].q2, 0);
-  EXPECT_EQ(g->lines[4].trailing, "");
+  EXPECT_EQ(g->lines[4].trailing(g->circuitText), "");
 }
 
 // Grid sizing: requested size, enlargement and the filler qubits that fill spare sites.
