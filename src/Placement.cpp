@@ -175,8 +175,9 @@ bool InterActGraph::mapToGrid(int seed) {
       const int u = nodeQueue.front().vertex;
       nodeQueue.pop();
       if (placed[u]) continue;
-      const Location site = workGrid.placeNeighbor(u, remainingDegree[u], remainingAct[u],
-                                                   anchorWeights[u], anchors[u]);
+      // placeNeighbor's search, without copying the qubit's anchors and weights.
+      const Location site = workGrid.placeBest(u, remainingDegree[u], remainingAct[u],
+                                               anchorWeights[u], anchors[u], !literalMode());
       // No site was accepted: the report is out, and the placement stops incomplete.
       if (site.x < 0) return false;
       placed[u] = true;
