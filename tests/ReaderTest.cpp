@@ -81,6 +81,14 @@ TEST(Reader, GateLinesKeepTheirTrailingField) {
   EXPECT_EQ(g->lines[4].trailing(g->circuitText), "");
 }
 
+TEST(Reader, ExactlySixMnemonicsAreTwoQubitGates) {
+  for (const char* gate : {"CNOT", "CZ", "CP", "SWAP", "GEO", "ZENO"})
+    EXPECT_TRUE(isTwoQubitGate(gate)) << gate;
+  for (const char* other : {"", "C", "CX", "CY", "Cz", "cnot", "PC", "CZZ", "CPP", "GE", "GEOS",
+                            "SWA", "SWAPS", "ZEN", "ZENOS", "CNOTX", "ZENZ", "SWAQ", "GEP"})
+    EXPECT_FALSE(isTwoQubitGate(other)) << other;
+}
+
 // Grid sizing: requested size, enlargement and the filler qubits that fill spare sites.
 struct SizingCase {
   const char* name;
