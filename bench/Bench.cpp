@@ -129,6 +129,17 @@ int childFull(const std::string& input, const std::string& output, bool literal)
   return status;
 }
 
+// One trial of the program's seed loop (placement, baseline and windowed routing, no output);
+// false when the placement fails.
+bool runTrial(InterActGraph& graph, int seed, int& costB, RouteCosts& costs) {
+  graph.resetGrid();
+  if (!graph.mapToGrid(seed)) return false;
+  costB = graph.baselineCost();
+  RouteOutput none;
+  costs = graph.routeWindowed(3, 1, none);
+  return true;
+}
+
 // Child: the first `trials` trials of the program's seed loop on `input` (placement, baseline
 // and windowed routing, no output); prints their CPU seconds, all and first, and their costs.
 int childTrials(const std::string& input, int trials, bool literal) {
@@ -137,12 +148,10 @@ int childTrials(const std::string& input, int trials, bool literal) {
   const double start = cpuNow();
   double first = 0.0;
   std::ostringstream costs;
+  int costB = 0;
+  RouteCosts c;
   for (int seed = 0; seed < trials && seed < graph.qubitNum; ++seed) {
-    graph.resetGrid();
-    if (!graph.mapToGrid(seed)) return 1;
-    const int costB = graph.baselineCost();
-    RouteOutput none;
-    const RouteCosts c = graph.routeWindowed(3, 1, none);
+    if (!runTrial(graph, seed, costB, c)) return 1;
     costs << ' ' << costB << '/' << c.first << '/' << c.second;
     if (seed == 0) first = cpuNow() - start;
   }
@@ -151,18 +160,15 @@ int childTrials(const std::string& input, int trials, bool literal) {
   return 0;
 }
 
-// One pass over every trial of the seed loop (placement, baseline and windowed routing, no
-// reading, no output) in the given version; its CPU seconds.
+// One pass over every trial of the seed loop (no reading, no output) in the given version; its
+// CPU seconds.
 double searchPass(InterActGraph& graph, bool literal) {
   setLiteralMode(literal);
   const double begin = cpuNow();
-  for (int seed = 0; seed < graph.qubitNum; ++seed) {
-    graph.resetGrid();
-    graph.mapToGrid(seed);
-    graph.baselineCost();
-    RouteOutput none;
-    graph.routeWindowed(3, 1, none);
-  }
+  int costB = 0;
+  RouteCosts costs;
+  for (int seed = 0; seed < graph.qubitNum; ++seed)
+    runTrial(graph, seed, costB, costs);
   return cpuNow() - begin;
 }
 

@@ -9,13 +9,6 @@
 
 namespace {
 
-// Selects the reference versions for the life of the object.
-class LiteralScope {
- public:
-  explicit LiteralScope(bool on) { setLiteralMode(on); }
-  ~LiteralScope() { setLiteralMode(false); }
-};
-
 // One placeNeighbor call on a copy of `grid`: the site, the grid after it and what it printed.
 struct Placed {
   Location site;
@@ -25,7 +18,7 @@ struct Placed {
 
 Placed place(const Grid& start, int idx, int degree, int act, const std::vector<int>& weights,
              const std::vector<Location>& anchors, bool literal) {
-  LiteralScope scope(literal);
+  testutil::LiteralScope scope(literal);
   Placed p;
   p.grid = start;
   // Only a grid without an empty site prints (the failure report).
@@ -87,7 +80,7 @@ void expectSamePlacements(InterActGraph& graph, const std::string& what) {
     AllocMatrix grids[2];
     std::vector<std::vector<int>> freedoms[2];
     for (int literal = 0; literal < 2; ++literal) {
-      LiteralScope scope(literal == 1);
+      testutil::LiteralScope scope(literal == 1);
       graph.resetGrid();
       ASSERT_TRUE(graph.mapToGrid(seed)) << what;
       grids[literal] = graph.grid.allocationMap;

@@ -13,13 +13,6 @@
 
 namespace {
 
-// Selects the reference versions for the life of the object.
-class LiteralScope {
- public:
-  explicit LiteralScope(bool on) { setLiteralMode(on); }
-  ~LiteralScope() { setLiteralMode(false); }
-};
-
 // What one windowed routing produced.
 struct Routed {
   RouteCosts costs;
@@ -29,7 +22,7 @@ struct Routed {
 
 Routed route(InterActGraph& graph, int window, int outputMode, bool literal,
              const std::string& layoutPath) {
-  LiteralScope scope(literal);
+  testutil::LiteralScope scope(literal);
   std::remove(layoutPath.c_str());
   std::ostringstream circuit;
   RouteOutput out;
@@ -178,7 +171,7 @@ TEST(RouterEquivalence, SmallCorpusCircuits) {
 // Runs the program in-process on `input`; returns its report without the time line and the
 // two files it wrote.
 std::string runProgram(const std::vector<std::string>& args, bool literal) {
-  LiteralScope scope(literal);
+  testutil::LiteralScope scope(literal);
   std::vector<std::string> argv{"gridswap"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
