@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "Driver.h"
-#include "InterActGraph.h"
-#include "LiteralMode.h"
+#include "driver/Driver.h"
+#include "model/InterActGraph.h"
+#include "reference/LiteralMode.h"
 
 namespace fs = std::filesystem;
 

@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "InterActGraph.h"
 #include "check/CheckMapping.h"
+#include "model/InterActGraph.h"
 
 namespace {
 

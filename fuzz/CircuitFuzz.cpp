@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "InterActGraph.h"
-#include "LiteralMode.h"
+#include "model/InterActGraph.h"
+#include "reference/LiteralMode.h"
 
 namespace {
 

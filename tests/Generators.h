@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "GridPaths.h"
-#include "Lookahead.h"
+#include "routing/GridPaths.h"
+#include "routing/Lookahead.h"
 
 // Sites print as (x,y) in failure messages.
 inline void PrintTo(const Location& l, std::ostream* out) {

@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "SwapPath.h"
 #include "TestUtil.h"
+#include "routing/SwapPath.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "Generators.h"
-#include "LiteralMode.h"
 #include "TestUtil.h"
+#include "reference/LiteralMode.h"
 
 namespace {
 

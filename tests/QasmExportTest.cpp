@@ -5,10 +5,10 @@
 #include <random>
 
 #include "CircSim.h"
-#include "InterActGraph.h"
 #include "TestUtil.h"
 #include "check/CheckMapping.h"
 #include "check/MappedCircuit.h"
+#include "model/InterActGraph.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "Generators.h"
-#include "MeetingSearch.h"
-#include "SwapHistory.h"
-#include "SwapPath.h"
+#include "routing/MeetingSearch.h"
+#include "routing/SwapHistory.h"
+#include "routing/SwapPath.h"
 
 namespace {
 

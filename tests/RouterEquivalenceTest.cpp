@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "Driver.h"
 #include "Generators.h"
-#include "LiteralMode.h"
 #include "TestUtil.h"
+#include "driver/Driver.h"
+#include "reference/LiteralMode.h"
 
 namespace {
 

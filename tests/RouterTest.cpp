@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "GridPaths.h"
-#include "SwapHistory.h"
 #include "TestUtil.h"
+#include "routing/GridPaths.h"
+#include "routing/SwapHistory.h"
 
 using testutil::readCircuit;
 using testutil::readFile;

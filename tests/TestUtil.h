@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "InterActGraph.h"
-#include "LiteralMode.h"
+#include "model/InterActGraph.h"
+#include "reference/LiteralMode.h"
 
 // Helpers shared by the test suites.
 namespace testutil {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Files.h"
 #include "check/MappedCircuit.h"
+#include "driver/Files.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
