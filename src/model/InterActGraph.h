@@ -83,6 +83,9 @@ struct RouteOutput {
   std::string layoutPath;             // the layout file, rewritten whole at each write
   std::string* layoutText = nullptr;  // when set, holds the latest layout instead of a file
   bool layoutFailed = false;          // set when the layout file could not be written
+  // When set, receives the SWAPs inserted before each two-qubit gate, one entry per gate line
+  // routed (empty for an adjacent gate), as pairs of sites.
+  std::vector<std::vector<std::pair<Location, Location>>>* gateSwaps = nullptr;
 
   // True when layouts are kept somewhere.
   bool wantsLayout() const { return layoutText != nullptr || !layoutPath.empty(); }
@@ -143,6 +146,14 @@ class InterActGraph {
   RouteCosts insertSwap2(std::string outFile, int window, int outputMode);
   // Windowed routing that writes to the given output (nothing for a default RouteOutput).
   RouteCosts routeWindowed(int window, int outputMode, RouteOutput& out);
+  // Windowed routing of the line sequence `walk` (the circuit's lines, or a reordered view of
+  // them) from the placement `start`, which must hold distinct qubit indices. The placement
+  // reached at the first .end, before any restoring SWAP (at the end of the walk when it has
+  // none), goes to finalPlacement when given. With outputMode 0 and a default RouteOutput it
+  // only reads the object, so several threads may route at once.
+  RouteCosts routeWalk(const std::vector<std::vector<int>>& start,
+                       const std::vector<CircuitLine>& walk, int window, int outputMode,
+                       RouteOutput& out, std::vector<std::vector<int>>* finalPlacement);
   // The reference version of routeWindowed, with the same results and output.
   RouteCosts routeWindowedLiteral(int window, int outputMode, RouteOutput& out);
 

@@ -46,6 +46,12 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   if (literalMode() || !distinctQubits(grid.allocationMap, std::max(nodeNum, 0) + sites)) {
     return routeWindowedLiteral(window, outputMode, out);
   }
+  return routeWalk(grid.allocationMap, lines, window, outputMode, out, nullptr);
+}
+
+RouteCosts InterActGraph::routeWalk(const AllocMatrix& start, const std::vector<CircuitLine>& walk,
+                                    int window, int outputMode, RouteOutput& out,
+                                    AllocMatrix* finalPlacement) {
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
   const int width = grid.width;
   const int height = grid.height;
@@ -55,7 +61,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   }
 
   GateBuffer futureGates;
-  AllocMatrix workAlloc = grid.allocationMap;
+  AllocMatrix workAlloc = start;
   std::vector<std::vector<std::string>> siteNames(height, std::vector<std::string>(width));
   // The site of every qubit; a qubit on no site counts as standing on (0, 0).
   std::size_t qubitCount = nodeNum > 0 ? nodeNum : 0;
@@ -95,8 +101,8 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
   SwapList swaps;
   std::pair<Location, Location> ends;
 
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const CircuitLine& line = lines[i];
+  for (std::size_t i = 0; i < walk.size(); ++i) {
+    const CircuitLine& line = walk[i];
     switch (line.kind) {
       case CircuitLine::kQubitCount:
         // One header block only: at the first .qubit line, or else just before .begin.
@@ -113,7 +119,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
         headerWritten = true;
         // The look-ahead reader starts just after .begin, whatever gates came before it.
         lookahead = i + 1;
-        fillFutureGateBuffer(lines, lookahead, futureGates, window);
+        fillFutureGateBuffer(walk, lookahead, futureGates, window);
         break;
       case CircuitLine::kGate: {
         Location l1 = site[line.q1];
@@ -136,15 +142,19 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
           history.recordGate(swaps);
           l1 = ends.first;
           l2 = ends.second;
+          if (out.gateSwaps) out.gateSwaps->push_back(swaps);
+        } else if (out.gateSwaps) {
+          out.gateSwaps->emplace_back();
         }
         if (os) {
           writeGateLine(*os, line.mnemonic(circuitText), siteName(l1), siteName(l2),
                         line.trailing(circuitText));
         }
-        fillFutureGateBuffer(lines, lookahead, futureGates, 1);
+        fillFutureGateBuffer(walk, lookahead, futureGates, 1);
         break;
       }
       case CircuitLine::kEnd: {
+        if (finalPlacement && firstResult < 0) *finalPlacement = workAlloc;
         if (outputMode == 1 && out.wantsLayout()) {
           writeLayout(out, layoutText(workAlloc, width, height, idxToName));
         }
@@ -166,6 +176,7 @@ RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput&
     }
   }
   if (os) os->flush();
+  if (finalPlacement && firstResult < 0) *finalPlacement = workAlloc;
   if (firstResult < 0) firstResult = swapCount;
   return {firstResult, swapCount};
 }
