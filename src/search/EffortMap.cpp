@@ -1,0 +1,162 @@
+#include "search/EffortMap.h"
+
+#include <time.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "check/CheckMapping.h"
+#include "driver/Files.h"
+#include "search/ReversedMapping.h"
+#include "search/Walks.h"
+
+const char kMapUsage[] =
+    "Usage: gridswap-map [--effort default|more|max] [--threads N] <input file> <output file> "
+    "[<grid W> <grid H> [<window size>]]";
+
+CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
+                         const std::string& outFile, const std::string& layoutFile) {
+  std::string circuitText;
+  std::string layoutText;
+  if (result.found && result.reversed) {
+    std::vector<SwapList> gateSwaps;
+    RouteOutput capture;
+    capture.gateSwaps = &gateSwaps;
+    AllocMatrix start;
+    graph.routeWalk(result.start, reversedWalk(graph.lines), result.window, 0, capture, &start);
+    std::ostringstream circuit;
+    writeWithSwaps(graph, start, forwardSwaps(gateSwaps), circuit, layoutText);
+    circuitText = circuit.str();
+  } else if (result.found) {
+    graph.grid.allocationMap = result.start;
+    graph.workGrid.allocationMap = result.start;
+    std::ostringstream circuit;
+    RouteOutput out;
+    out.circuit = &circuit;
+    out.layoutText = &layoutText;
+    graph.routeWindowed(result.window, 1, out);
+    circuitText = circuit.str();
+  }
+  if (!writeWholeFile(outFile, circuitText)) return {1, "Cannot write file: " + outFile};
+  if (!writeWholeFile(layoutFile, layoutText)) return {1, "Cannot write file: " + layoutFile};
+  return checkMapping(graph.inFile, outFile, layoutFile);
+}
+
+namespace {
+
+// A whole decimal number in 1 .. 1024 for --threads; false otherwise.
+bool parseThreads(const std::string& text, int* threads) {
+  if (text.empty() || text.size() > 4) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *threads = std::atoi(text.c_str());
+  return *threads >= 1 && *threads <= 1024;
+}
+
+// A whole decimal number of at most 9 digits, for the grid and the window.
+bool parseCount(const std::string& text, int* value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *value = std::atoi(text.c_str());
+  return true;
+}
+
+int usage() {
+  std::cerr << kMapUsage << std::endl;
+  return 2;
+}
+
+double secondsSince(const timespec& start) {
+  timespec end;
+  clock_gettime(CLOCK_MONOTONIC, &end);
+  return static_cast<double>((end.tv_sec - start.tv_sec) * 1000000000LL +
+                             (end.tv_nsec - start.tv_nsec)) /
+         1e9;
+}
+
+}  // namespace
+
+int runMapCommand(const std::vector<std::string>& args) {
+  Effort effort = Effort::kDefault;
+  std::string effortName = "default";
+  int threads = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string name = a;
+    std::string value;
+    bool hasValue = false;
+    const std::size_t eq = a.find('=');
+    if (a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+      hasValue = true;
+    }
+    if (a == "--help") {
+      std::cout << kMapUsage << std::endl;
+      return 0;
+    } else if (name == "--effort" || name == "--threads") {
+      if (!hasValue) {
+        if (i + 1 >= args.size()) return usage();
+        value = args[++i];
+      }
+      if (name == "--effort") {
+        if (!parseEffort(value, &effort)) return usage();
+        effortName = value;
+      } else if (!parseThreads(value, &threads)) {
+        return usage();
+      }
+    } else if (a.size() > 1 && a[0] == '-') {
+      return usage();
+    } else {
+      positional.push_back(a);
+    }
+  }
+  if (positional.size() != 2 && positional.size() != 4 && positional.size() != 5) return usage();
+  int W = 1;
+  int H = 1;
+  int window = 3;
+  if (positional.size() >= 4 &&
+      (!parseCount(positional[2], &W) || !parseCount(positional[3], &H))) {
+    return usage();
+  }
+  if (positional.size() == 5 && !parseCount(positional[4], &window)) return usage();
+  if (W > kMaxGridSide || H > kMaxGridSide) {
+    std::cout << kGridTooLarge << std::endl;
+    return 1;
+  }
+  const std::string& inFile = positional[0];
+  const std::string& outFile = positional[1];
+  const std::string layoutFile = outFile + ".layout";
+  for (const std::string& out : {outFile, layoutFile}) {
+    if (sameFile(inFile, out)) {
+      std::cout << "Output file would overwrite the input file: " << out << std::endl;
+      return 1;
+    }
+  }
+
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  InterActGraph graph(inFile, W, H, -1);
+  const SearchResult result = searchMapping(graph, planFor(effort, window), threads);
+  const CheckResult check = writeMapping(graph, result, outFile, layoutFile);
+  if (!check.ok()) {
+    std::cout << check.message << std::endl;
+    return 1;
+  }
+  std::cout << "effort=" << effortName << ", grid=" << graph.grid.width << "x" << graph.grid.height
+            << ", window size=" << result.window << ", costR=" << result.costs.second
+            << ", costU= " << result.costs.first << std::endl;
+  std::cout << "starts=" << result.starts << ", routings=" << result.routings
+            << ", default costU=" << result.defaultU
+            << ", before refinement costU=" << result.phaseU << ", candidate=" << result.candidate
+            << ", time=" << secondsSince(start) << std::endl;
+  std::cout << check.message << std::endl;
+  return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/CheckResult.h"
+#include "model/InterActGraph.h"
+#include "search/EffortSearch.h"
+
+// Routes the search's chosen placement and window once more, writing the mapped circuit to
+// outFile and its layout to layoutFile, and checks the written pair against the input circuit.
+// Returns the check's result, or "Cannot write file: PATH" (status 1) when a file fails.
+CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
+                         const std::string& outFile, const std::string& layoutFile);
+
+// The usage line of gridswap-map.
+extern const char kMapUsage[];
+
+// Runs gridswap-map on its arguments (without the program name) and returns the exit status:
+// 0 on a checked mapping, 1 for a failure, 2 for a usage error.
+int runMapCommand(const std::vector<std::string>& args);

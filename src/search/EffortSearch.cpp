@@ -1,0 +1,231 @@
+// The effort search: routes many starting placements with several windows, refines the best
+// by routing the circuit forwards and backwards in turn, and keeps the cheapest mapping.
+#include "search/EffortSearch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "search/ReversedMapping.h"
+#include "search/Starts.h"
+#include "search/Walks.h"
+
+namespace {
+
+// Runs fn(0) .. fn(count - 1) on up to `threads` threads; each index runs exactly once.
+template <typename Fn>
+void runTasks(std::size_t count, int threads, Fn fn) {
+  const std::size_t workers = std::min<std::size_t>(std::max(threads, 1), count);
+  if (workers <= 1) {
+    for (std::size_t i = 0; i < count; ++i)
+      fn(i);
+    return;
+  }
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < count; i = next++)
+      fn(i);
+  };
+  std::vector<std::thread> pool;
+  for (std::size_t t = 1; t < workers; ++t)
+    pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool)
+    t.join();
+}
+
+// One routed candidate: a starting placement with its window and costs.
+struct Candidate {
+  RouteCosts costs{2147483647, 2147483647};  // the largest int: no candidate
+  long index = 2147483647;
+  int window = 0;
+  bool reversed = false;  // a reversed routing from `start`, read backwards
+  AllocMatrix start;      // where the forward routing starts, or the reversed one
+};
+
+// True when a is a better candidate than b.
+bool better(const Candidate& a, const Candidate& b, bool tieOnRestoring) {
+  if (a.costs.first != b.costs.first) return a.costs.first < b.costs.first;
+  if (tieOnRestoring && a.costs.second != b.costs.second) return a.costs.second < b.costs.second;
+  return a.index < b.index;
+}
+
+}  // namespace
+
+bool parseEffort(const std::string& name, Effort* effort) {
+  if (name == "default") {
+    *effort = Effort::kDefault;
+  } else if (name == "more") {
+    *effort = Effort::kMore;
+  } else if (name == "max") {
+    *effort = Effort::kMax;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+SearchPlan planFor(Effort effort, int window) {
+  SearchPlan plan;
+  plan.windows = {window};
+  if (effort == Effort::kDefault) return plan;
+  plan.extraStarts = true;
+  plan.tieOnRestoring = true;
+  plan.reversedCandidates = true;
+  const std::vector<int> more = {0, 2, 3, 4, 6, 8, 12};
+  const std::vector<int> max = {0, 2, 3, 4, 6, 8, 10, 12, 16, 20, 30};
+  for (int w : effort == Effort::kMore ? more : max) {
+    if (w != window) plan.windows.push_back(w);
+  }
+  if (effort == Effort::kMore) {
+    plan.refineTop = 8;
+    plan.rounds = 4;
+    plan.patience = 1;
+  } else {
+    plan.randomStarts = 64;
+    plan.refineTop = 256;
+    plan.workCap = 60000000;
+    plan.rounds = 16;
+    plan.patience = 4;
+  }
+  return plan;
+}
+
+SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads) {
+  SearchResult result;
+  // Starting placements, in a fixed order: the greedy ones of the default run first.
+  std::vector<AllocMatrix> starts;
+  for (int seed = 0; seed < graph.qubitNum; ++seed)
+    starts.push_back(greedyPlacement(graph, seed));
+  if (plan.extraStarts && graph.qubitNum > 0) {
+    const std::vector<int> chain = chainOrder(graph);
+    if (!chain.empty()) starts.push_back(serpentinePlacement(graph, chain));
+    // Depth-first snakes from the highest-ranked qubits.
+    std::vector<Node> ranking = graph.nodes;
+    std::stable_sort(ranking.begin(), ranking.end(),
+                     [](const Node& a, const Node& b) { return b < a; });
+    const int roots = std::min<int>(4, ranking.size());
+    for (int r = 0; r < roots; ++r)
+      starts.push_back(serpentinePlacement(graph, depthFirstOrder(graph, ranking[r].vertex)));
+  }
+  // A large circuit gets fewer random starts and refinements, so that the search's routed gates
+  // stay within the plan's work cap: six tenths for the first routings, the rest for refining.
+  const bool reversible = plan.reversedCandidates && reversibleCircuit(graph.lines);
+  const std::size_t windows = plan.windows.size();
+  const std::size_t directions = reversible ? 2 : 1;
+  const long long routingCap =
+      plan.workCap > 0 ? plan.workCap / std::max(graph.gateNum, 1) : (1LL << 40);
+  const long long firstCap = routingCap * 6 / 10 / static_cast<long long>(windows * directions);
+  const int randomStarts = static_cast<int>(std::max<long long>(
+      0, std::min<long long>(plan.randomStarts, firstCap - static_cast<long long>(starts.size()))));
+  const int refineTop = static_cast<int>(std::min<long long>(
+      plan.refineTop, std::max<long long>(std::min(plan.refineTop, 4),
+                                          routingCap * 4 / 10 / std::max(2 * plan.rounds, 1))));
+  for (int r = 0; r < randomStarts; ++r)
+    starts.push_back(randomPlacement(graph, 12345u + r));
+  result.starts = static_cast<int>(starts.size());
+  if (starts.empty()) return result;
+
+  const std::vector<CircuitLine> forward = forwardWalk(graph.lines);
+  const std::vector<CircuitLine> backward = reversedWalk(graph.lines);
+  // One routing from `from`, forwards or backwards, as a candidate; `end` receives the
+  // placement it ends in. A backward routing is a candidate only when it can be read back.
+  auto routeOnce = [&](const AllocMatrix& from, int window, bool backwards, long index,
+                       AllocMatrix* end) {
+    Candidate c;
+    c.index = index;
+    c.window = window;
+    c.reversed = backwards;
+    c.start = from;
+    RouteOutput out;
+    if (!backwards) {
+      c.costs = graph.routeWalk(from, forward, window, 0, out, end);
+      return c;
+    }
+    std::vector<SwapList> gateSwaps;
+    if (reversible) out.gateSwaps = &gateSwaps;
+    graph.routeWalk(from, backward, window, 0, out, end);
+    if (reversible)
+      c.costs = swapCosts(forwardSwaps(gateSwaps), graph.grid.width, graph.grid.height);
+    return c;
+  };
+
+  // Every start with every window, forwards (and backwards when reversed routings count).
+  std::vector<Candidate> routed(starts.size() * windows * directions);
+  std::vector<AllocMatrix> ends(routed.size());
+  runTasks(routed.size(), threads, [&](std::size_t i) {
+    const std::size_t pair = i / directions;
+    routed[i] = routeOnce(starts[pair / windows], plan.windows[pair % windows], i % directions == 1,
+                          static_cast<long>(i), &ends[i]);
+  });
+  result.routings += static_cast<long>(routed.size());
+  Candidate best;
+  for (std::size_t i = 0; i < routed.size(); ++i) {
+    const Candidate& c = routed[i];
+    if (better(c, best, plan.tieOnRestoring)) best = c;
+    const std::size_t pair = i / directions;
+    if (!c.reversed && pair % windows == 0 &&
+        pair / windows < static_cast<std::size_t>(graph.qubitNum) &&
+        (result.defaultU < 0 || c.costs.first < result.defaultU)) {
+      result.defaultU = c.costs.first;
+    }
+  }
+  result.phaseU = best.costs.first;
+
+  // Refinement of the best candidates, the best of each window in turn so that every window
+  // gets its share: the placement a routing ends in starts a routing in the other direction,
+  // whose end starts the next, and so on while rounds (two routings each) still improve.
+  std::vector<std::size_t> order(routed.size());
+  for (std::size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return better(routed[a], routed[b], true);
+  });
+  std::vector<int> seen(windows, 0);
+  std::vector<int> rankOf(routed.size());
+  for (std::size_t i : order)
+    rankOf[i] = seen[(i / directions) % windows]++;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return rankOf[a] < rankOf[b]; });
+  const std::size_t refine = std::min<std::size_t>(std::max(refineTop, 0), order.size());
+  const long base = static_cast<long>(routed.size());
+  const int rounds = std::max(plan.rounds, 0);
+  std::vector<Candidate> refined(refine);
+  std::vector<long> runs(refine, 0);
+  runTasks(refine, threads, [&](std::size_t t) {
+    const Candidate& seed = routed[order[t]];
+    Candidate& mine = refined[t];
+    mine = seed;
+    AllocMatrix from = ends[order[t]];
+    bool backwards = !seed.reversed;
+    int idle = 0;
+    for (int r = 0; r < rounds && idle < plan.patience; ++r) {
+      bool improved = false;
+      for (int step = 0; step < 2; ++step) {
+        const long index = base + 2 * (static_cast<long>(t) * rounds + r) + step;
+        AllocMatrix end;
+        Candidate c = routeOnce(from, seed.window, backwards, index, &end);
+        ++runs[t];
+        if (better(c, mine, plan.tieOnRestoring)) {
+          mine = std::move(c);
+          improved = true;
+        }
+        from = std::move(end);
+        backwards = !backwards;
+      }
+      idle = improved ? 0 : idle + 1;
+    }
+  });
+  for (std::size_t t = 0; t < refine; ++t) {
+    result.routings += runs[t];
+    if (better(refined[t], best, plan.tieOnRestoring)) best = refined[t];
+  }
+
+  result.found = true;
+  result.start = best.start;
+  result.window = best.window;
+  result.reversed = best.reversed;
+  result.costs = best.costs;
+  result.candidate = best.index;
+  return result;
+}

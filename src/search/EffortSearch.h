@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/InterActGraph.h"
+#include "routing/GridPaths.h"
+
+// How hard the mapping search tries: kDefault is gridswap's own run, the others search more
+// starting placements and windows with forward-backward refinement.
+enum class Effort { kDefault, kMore, kMax };
+
+// The level named `name` ("default", "more", "max"); false for any other name.
+bool parseEffort(const std::string& name, Effort* effort);
+
+// The knobs of one search; each level is one setting of them.
+struct SearchPlan {
+  std::vector<int> windows;     // windows every start is routed with (the user's window first)
+  bool extraStarts = false;     // serpentine and depth-first starts besides the greedy ones
+  int randomStarts = 0;         // starts drawn from the fixed-seed generator
+  int refineTop = 0;            // how many of the best (start, window) pairs are refined
+  int rounds = 0;               // forward-backward rounds per refined pair at most
+  int patience = 1;             // rounds without improvement before a pair's refinement stops
+  long long workCap = 0;        // routed two-qubit gates the search may spend at most; 0: no cap
+  bool tieOnRestoring = false;  // ties of routing SWAPs go to fewer restoring SWAPs
+  bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too
+};
+
+// The plan of a level for the window the user asked for.
+SearchPlan planFor(Effort effort, int window);
+
+// The mapping the search chose, with what it took to find it.
+struct SearchResult {
+  bool found = false;      // false when the circuit gave no candidate (no qubits)
+  AllocMatrix start;       // the starting placement to route
+  int window = 0;          // the window to route it with
+  bool reversed = false;   // route the reversed circuit from `start` and read it backwards
+  RouteCosts costs{0, 0};  // its routing and routing-plus-restoring SWAPs
+  long candidate = -1;     // its index in the search's fixed candidate order
+  int starts = 0;          // starting placements tried
+  long routings = 0;       // routing runs made, forward and backward
+  int defaultU = -1;       // the best routing SWAPs of the greedy starts at the user's window
+  int phaseU = -1;         // the best routing SWAPs before refinement
+};
+
+// Searches starting placements and windows by `plan` on `threads` threads (at least 1) and
+// returns the best candidate by (routing SWAPs, [restoring SWAPs,] candidate index); the same
+// for any thread count. Leaves the graph's grids in an unspecified placement.
+SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads);

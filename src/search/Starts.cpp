@@ -1,0 +1,148 @@
+#include "search/Starts.h"
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+// Partners of every qubit with the number of gates they share, loops left out.
+std::vector<std::vector<std::pair<int, int>>> partners(const InterActGraph& graph) {
+  std::vector<std::vector<std::pair<int, int>>> adj(graph.nodeNum > 0 ? graph.nodeNum : 0);
+  auto idx = boost::get(vertex_idx_t(), graph.graph);
+  auto act = boost::get(edge_act_t(), graph.graph);
+  for (auto [e, end] = boost::edges(graph.graph); e != end; ++e) {
+    const int u = idx[boost::source(*e, graph.graph)];
+    const int v = idx[boost::target(*e, graph.graph)];
+    if (u == v || u < 0 || v < 0 || u >= graph.nodeNum || v >= graph.nodeNum) continue;
+    adj[u].emplace_back(v, act[*e]);
+    adj[v].emplace_back(u, act[*e]);
+  }
+  return adj;
+}
+
+// The sites of the grid in serpentine order.
+std::vector<Location> serpentine(int width, int height) {
+  std::vector<Location> sites;
+  for (int y = 0; y < height; ++y) {
+    for (int i = 0; i < width; ++i)
+      sites.push_back({y % 2 == 0 ? i : width - 1 - i, y});
+  }
+  return sites;
+}
+
+// Fills `alloc` from an order of qubits; qubits the order misses follow in index order.
+AllocMatrix layOut(const InterActGraph& graph, const std::vector<Location>& sites,
+                   std::vector<int> order) {
+  std::vector<char> seen(graph.nodeNum, 0);
+  for (int q : order)
+    seen[q] = 1;
+  for (int q = 0; q < graph.nodeNum; ++q) {
+    if (!seen[q]) order.push_back(q);
+  }
+  AllocMatrix alloc(graph.grid.height, std::vector<int>(graph.grid.width, -1));
+  for (std::size_t i = 0; i < sites.size() && i < order.size(); ++i)
+    alloc[sites[i].y][sites[i].x] = order[i];
+  return alloc;
+}
+
+}  // namespace
+
+AllocMatrix greedyPlacement(InterActGraph& graph, int seed) {
+  graph.resetGrid();
+  graph.mapToGrid(seed);
+  return graph.grid.allocationMap;
+}
+
+AllocMatrix serpentinePlacement(const InterActGraph& graph, const std::vector<int>& order) {
+  return layOut(graph, serpentine(graph.grid.width, graph.grid.height), order);
+}
+
+std::vector<int> chainOrder(const InterActGraph& graph) {
+  const auto adj = partners(graph);
+  const int n = static_cast<int>(adj.size());
+  for (const auto& list : adj) {
+    if (list.size() > 2) return {};
+  }
+  std::vector<char> seen(n, 0);
+  std::vector<std::vector<int>> paths;
+  for (int start = 0; start < n; ++start) {
+    if (seen[start] || adj[start].size() != 1) continue;
+    std::vector<int> path;
+    int prev = -1;
+    for (int q = start; q >= 0;) {
+      seen[q] = 1;
+      path.push_back(q);
+      int next = -1;
+      for (const auto& [w, a] : adj[q]) {
+        if (w != prev && !seen[w]) next = w;
+      }
+      prev = q;
+      q = next;
+    }
+    paths.push_back(path);
+  }
+  for (int q = 0; q < n; ++q) {
+    if (!seen[q] && !adj[q].empty()) return {};  // a cycle
+  }
+  std::stable_sort(paths.begin(), paths.end(),
+                   [](const auto& a, const auto& b) { return a.size() > b.size(); });
+  std::vector<int> order;
+  for (const auto& path : paths)
+    order.insert(order.end(), path.begin(), path.end());
+  for (int q = 0; q < n; ++q) {
+    if (adj[q].empty()) order.push_back(q);
+  }
+  return order;
+}
+
+std::vector<int> depthFirstOrder(const InterActGraph& graph, int root) {
+  auto adj = partners(graph);
+  const int n = static_cast<int>(adj.size());
+  for (auto& list : adj) {
+    std::stable_sort(list.begin(), list.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+  }
+  std::vector<char> seen(n, 0);
+  std::vector<int> order;
+  auto walkFrom = [&](int r) {
+    std::vector<std::pair<int, std::size_t>> stack{{r, 0}};
+    seen[r] = 1;
+    order.push_back(r);
+    while (!stack.empty()) {
+      auto& [q, next] = stack.back();
+      if (next == adj[q].size()) {
+        stack.pop_back();
+        continue;
+      }
+      const int w = adj[q][next++].first;
+      if (seen[w]) continue;
+      seen[w] = 1;
+      order.push_back(w);
+      stack.emplace_back(w, 0);
+    }
+  };
+  if (root >= 0 && root < n) walkFrom(root);
+  for (int q = 0; q < n; ++q) {
+    if (!seen[q] && !adj[q].empty()) walkFrom(q);
+  }
+  for (int q = 0; q < n; ++q) {
+    if (!seen[q]) order.push_back(q);
+  }
+  return order;
+}
+
+AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  std::vector<int> order(graph.nodeNum);
+  for (int q = 0; q < graph.nodeNum; ++q)
+    order[q] = q;
+  // Fisher-Yates on the generator's raw output, whose sequence the standard fixes.
+  for (int i = graph.nodeNum - 1; i > 0; --i)
+    std::swap(order[i], order[generator() % static_cast<std::uint32_t>(i + 1)]);
+  std::vector<Location> sites;
+  for (int y = 0; y < graph.grid.height; ++y) {
+    for (int x = 0; x < graph.grid.width; ++x)
+      sites.push_back({x, y});
+  }
+  return layOut(graph, sites, order);
+}

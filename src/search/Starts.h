@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/InterActGraph.h"
+#include "routing/GridPaths.h"
+
+// Starting placements for the search. Every one is a complete placement: each site of the
+// grid holds a distinct qubit index (filler qubits included), as mapToGrid leaves it.
+
+// The greedy placement of mapToGrid from the seed-th ranked qubit (the default's trial).
+AllocMatrix greedyPlacement(InterActGraph& graph, int seed);
+
+// Lays the qubits of `order` along the grid's serpentine (the first row left to right, the
+// next right to left, ...), so that consecutive qubits of the order stand on adjacent sites.
+// Qubits missing from the order fill the remaining sites in index order.
+AllocMatrix serpentinePlacement(const InterActGraph& graph, const std::vector<int>& order);
+
+// When every qubit meets at most two partners and the interaction graph has no cycle, its
+// paths one after the other (each walked from an end, longest first, then the idle qubits);
+// otherwise empty. Along a serpentine this order makes every two-qubit gate adjacent.
+std::vector<int> chainOrder(const InterActGraph& graph);
+
+// A depth-first order of the interaction graph from `root`, taking the partner with the most
+// shared gates first, then the remaining parts and idle qubits: a chain-like circuit's
+// qubits follow their gates along it.
+std::vector<int> depthFirstOrder(const InterActGraph& graph, int root);
+
+// A placement drawn from a fixed-seed generator: the same `seed` gives the same placement on
+// every platform.
+AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed);
