@@ -108,24 +108,12 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     for (int r = 0; r < roots; ++r)
       starts.push_back(serpentinePlacement(graph, depthFirstOrder(graph, ranking[r].vertex)));
   }
-  // A large circuit gets fewer random starts and refinements, so that the search's routed gates
-  // stay within the plan's work cap: six tenths for the first routings, the rest for refining.
-  const bool reversible = plan.reversedCandidates && reversibleCircuit(graph.lines);
-  const std::size_t windows = plan.windows.size();
-  const std::size_t directions = reversible ? 2 : 1;
-  const long long routingCap =
-      plan.workCap > 0 ? plan.workCap / std::max(graph.gateNum, 1) : (1LL << 40);
-  const long long firstCap = routingCap * 6 / 10 / static_cast<long long>(windows * directions);
-  const int randomStarts = static_cast<int>(std::max<long long>(
-      0, std::min<long long>(plan.randomStarts, firstCap - static_cast<long long>(starts.size()))));
-  const int refineTop = static_cast<int>(std::min<long long>(
-      plan.refineTop, std::max<long long>(std::min(plan.refineTop, 4),
-                                          routingCap * 4 / 10 / std::max(2 * plan.rounds, 1))));
-  for (int r = 0; r < randomStarts; ++r)
+  for (int r = 0; r < plan.randomStarts; ++r)
     starts.push_back(randomPlacement(graph, 12345u + r));
   result.starts = static_cast<int>(starts.size());
   if (starts.empty()) return result;
 
+  const bool reversible = plan.reversedCandidates && reversibleCircuit(graph.lines);
   const std::vector<CircuitLine> forward = forwardWalk(graph.lines);
   const std::vector<CircuitLine> backward = reversedWalk(graph.lines);
   // One routing from `from`, forwards or backwards, as a candidate; `end` receives the
@@ -150,25 +138,68 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     return c;
   };
 
-  // Every start with every window, forwards (and backwards when reversed routings count).
-  std::vector<Candidate> routed(starts.size() * windows * directions);
-  std::vector<AllocMatrix> ends(routed.size());
-  runTasks(routed.size(), threads, [&](std::size_t i) {
-    const std::size_t pair = i / directions;
-    routed[i] = routeOnce(starts[pair / windows], plan.windows[pair % windows], i % directions == 1,
+  // The routings the search may make: a large circuit gets fewer, so that the routed gates stay
+  // within the plan's work cap; six tenths go to first routings, the rest to refinement.
+  const long long routingCap =
+      plan.workCap > 0 ? plan.workCap / std::max(graph.gateNum, 1) : (1LL << 40);
+  struct Job {
+    std::size_t start;
+    std::size_t window;  // index into plan.windows
+    bool backwards;
+  };
+  // First the default run's trials: every greedy start with the first window, forwards.
+  std::vector<Job> jobs;
+  for (int seed = 0; seed < graph.qubitNum; ++seed)
+    jobs.push_back({static_cast<std::size_t>(seed), 0, false});
+  std::vector<Candidate> routed(jobs.size());
+  std::vector<AllocMatrix> ends(jobs.size());
+  runTasks(jobs.size(), threads, [&](std::size_t i) {
+    routed[i] = routeOnce(starts[i], plan.windows[0], false, static_cast<long>(i), &ends[i]);
+  });
+  Candidate best;
+  for (const Candidate& c : routed) {
+    if (better(c, best, false)) best = c;
+  }
+  result.defaultU = best.costs.first;
+
+  // Then every start with every window in both directions, as far as the cap allows: the
+  // starts made for the search, the greedy ones from the cheapest, then the random ones.
+  std::vector<std::size_t> startOrder;
+  const std::size_t greedy = static_cast<std::size_t>(std::max(graph.qubitNum, 0));
+  const std::size_t extras = starts.size() - greedy - plan.randomStarts;
+  for (std::size_t k = 0; k < extras; ++k)
+    startOrder.push_back(greedy + k);
+  std::vector<std::size_t> byCost(greedy);
+  for (std::size_t k = 0; k < greedy; ++k)
+    byCost[k] = k;
+  std::stable_sort(byCost.begin(), byCost.end(), [&](std::size_t a, std::size_t b) {
+    return better(routed[a], routed[b], true);
+  });
+  startOrder.insert(startOrder.end(), byCost.begin(), byCost.end());
+  for (std::size_t k = greedy + extras; k < starts.size(); ++k)
+    startOrder.push_back(k);
+  const std::size_t firstCap = static_cast<std::size_t>(
+      std::max<long long>(routingCap * 6 / 10, static_cast<long long>(jobs.size())));
+  const std::size_t directions = reversible ? 2 : 1;
+  for (std::size_t s : startOrder) {
+    for (std::size_t w = 0; w < plan.windows.size(); ++w) {
+      for (std::size_t d = 0; d < directions; ++d) {
+        const bool defaultTrial = s < greedy && w == 0 && d == 0;
+        if (!defaultTrial && jobs.size() < firstCap) jobs.push_back({s, w, d == 1});
+      }
+    }
+  }
+  const std::size_t done = routed.size();
+  routed.resize(jobs.size());
+  ends.resize(jobs.size());
+  runTasks(jobs.size() - done, threads, [&](std::size_t k) {
+    const std::size_t i = done + k;
+    routed[i] = routeOnce(starts[jobs[i].start], plan.windows[jobs[i].window], jobs[i].backwards,
                           static_cast<long>(i), &ends[i]);
   });
   result.routings += static_cast<long>(routed.size());
-  Candidate best;
-  for (std::size_t i = 0; i < routed.size(); ++i) {
-    const Candidate& c = routed[i];
+  for (const Candidate& c : routed) {
     if (better(c, best, plan.tieOnRestoring)) best = c;
-    const std::size_t pair = i / directions;
-    if (!c.reversed && pair % windows == 0 &&
-        pair / windows < static_cast<std::size_t>(graph.qubitNum) &&
-        (result.defaultU < 0 || c.costs.first < result.defaultU)) {
-      result.defaultU = c.costs.first;
-    }
   }
   result.phaseU = best.costs.first;
 
@@ -181,13 +212,16 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return better(routed[a], routed[b], true);
   });
-  std::vector<int> seen(windows, 0);
+  std::vector<int> seen(plan.windows.size(), 0);
   std::vector<int> rankOf(routed.size());
   for (std::size_t i : order)
-    rankOf[i] = seen[(i / directions) % windows]++;
+    rankOf[i] = seen[jobs[i].window]++;
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return rankOf[a] < rankOf[b]; });
-  const std::size_t refine = std::min<std::size_t>(std::max(refineTop, 0), order.size());
+  const long long refineCap = routingCap * 4 / 10 / std::max(2 * plan.rounds, 1);
+  const std::size_t refine = static_cast<std::size_t>(
+      std::min<long long>({static_cast<long long>(order.size()), std::max(plan.refineTop, 0),
+                           std::max<long long>(refineCap, std::min(plan.refineTop, 4))}));
   const long base = static_cast<long>(routed.size());
   const int rounds = std::max(plan.rounds, 0);
   std::vector<Candidate> refined(refine);
