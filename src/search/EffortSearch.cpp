@@ -78,15 +78,19 @@ SearchPlan planFor(Effort effort, int window) {
     if (w != window) plan.windows.push_back(w);
   }
   if (effort == Effort::kMore) {
-    plan.refineTop = 8;
+    plan.refineTop = 16;
     plan.rounds = 4;
     plan.patience = 1;
+    plan.workFactor = 10;
+    plan.workFloor = 200000;
   } else {
     plan.randomStarts = 64;
     plan.refineTop = 256;
-    plan.workCap = 60000000;
-    plan.rounds = 16;
-    plan.patience = 4;
+    plan.workFactor = 100;
+    plan.workFloor = 2000000;
+    plan.workCeiling = 40000000;
+    plan.rounds = 8;
+    plan.patience = 3;
   }
   return plan;
 }
@@ -140,8 +144,11 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
 
   // The routings the search may make: a large circuit gets fewer, so that the routed gates stay
   // within the plan's work cap; six tenths go to first routings, the rest to refinement.
-  const long long routingCap =
-      plan.workCap > 0 ? plan.workCap / std::max(graph.gateNum, 1) : (1LL << 40);
+  const long long gates = std::max(graph.gateNum, 1);
+  long long work = plan.workFactor * std::max(graph.qubitNum, 1) * gates;
+  work = std::max(work, plan.workFloor);
+  if (plan.workCeiling > 0) work = std::min(work, plan.workCeiling);
+  const long long routingCap = plan.workFactor > 0 ? work / gates : (1LL << 40);
   struct Job {
     std::size_t start;
     std::size_t window;  // index into plan.windows
@@ -189,18 +196,25 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       }
     }
   }
-  const std::size_t done = routed.size();
-  routed.resize(jobs.size());
-  ends.resize(jobs.size());
-  runTasks(jobs.size() - done, threads, [&](std::size_t k) {
-    const std::size_t i = done + k;
-    routed[i] = routeOnce(starts[jobs[i].start], plan.windows[jobs[i].window], jobs[i].backwards,
-                          static_cast<long>(i), &ends[i]);
-  });
-  result.routings += static_cast<long>(routed.size());
-  for (const Candidate& c : routed) {
-    if (better(c, best, plan.tieOnRestoring)) best = c;
+  // In two batches, the search's own starts first: nothing beats a mapping without SWAPs, so
+  // the search ends as soon as it has one.
+  const std::size_t firstBatch =
+      std::min(jobs.size(), routed.size() + extras * plan.windows.size() * directions);
+  for (std::size_t batchEnd : {firstBatch, jobs.size()}) {
+    const std::size_t done = routed.size();
+    if (best.costs.first == 0 || batchEnd <= done) continue;
+    routed.resize(batchEnd);
+    ends.resize(batchEnd);
+    runTasks(batchEnd - done, threads, [&](std::size_t k) {
+      const std::size_t i = done + k;
+      routed[i] = routeOnce(starts[jobs[i].start], plan.windows[jobs[i].window], jobs[i].backwards,
+                            static_cast<long>(i), &ends[i]);
+    });
+    for (std::size_t i = done; i < batchEnd; ++i) {
+      if (better(routed[i], best, plan.tieOnRestoring)) best = routed[i];
+    }
   }
+  result.routings += static_cast<long>(routed.size());
   result.phaseU = best.costs.first;
 
   // Refinement of the best candidates, the best of each window in turn so that every window
@@ -219,9 +233,12 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return rankOf[a] < rankOf[b]; });
   const long long refineCap = routingCap * 4 / 10 / std::max(2 * plan.rounds, 1);
-  const std::size_t refine = static_cast<std::size_t>(
-      std::min<long long>({static_cast<long long>(order.size()), std::max(plan.refineTop, 0),
-                           std::max<long long>(refineCap, std::min(plan.refineTop, 4))}));
+  const std::size_t refine =
+      best.costs.first == 0
+          ? 0
+          : static_cast<std::size_t>(std::min<long long>(
+                {static_cast<long long>(order.size()), std::max(plan.refineTop, 0),
+                 std::max<long long>(refineCap, std::min(plan.refineTop, 4))}));
   const long base = static_cast<long>(routed.size());
   const int rounds = std::max(plan.rounds, 0);
   std::vector<Candidate> refined(refine);

@@ -21,7 +21,12 @@ struct SearchPlan {
   int refineTop = 0;            // how many of the best (start, window) pairs are refined
   int rounds = 0;               // forward-backward rounds per refined pair at most
   int patience = 1;             // rounds without improvement before a pair's refinement stops
-  long long workCap = 0;        // routed two-qubit gates the search may spend at most; 0: no cap
+  // The work the search may spend, counted in routed two-qubit gates: workFactor times the
+  // default run's (one routing per greedy start), but at least workFloor and at most
+  // workCeiling. A factor of 0 sets no limit.
+  long long workFactor = 0;
+  long long workFloor = 0;
+  long long workCeiling = 0;
   bool tieOnRestoring = false;  // ties of routing SWAPs go to fewer restoring SWAPs
   bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too
 };

@@ -1,0 +1,70 @@
+#include "search/GeneratedCircuits.h"
+
+#include <random>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The declarations of qubits q0 .. q(n-1) and the .begin line.
+void writeHeader(std::ostringstream& out, int qubits) {
+  out << ".qubit " << qubits << '\n';
+  for (int q = 0; q < qubits; ++q)
+    out << "qubit q" << q << '\n';
+  out << ".begin\n";
+}
+
+// A draw in [0, n) from the generator's raw output, the same on every platform.
+std::uint32_t draw(std::mt19937& generator, std::uint32_t n) {
+  return generator() % n;
+}
+
+}  // namespace
+
+std::string chainCircuit(int qubits) {
+  std::ostringstream out;
+  writeHeader(out, qubits);
+  if (qubits > 0) out << "H q0\n";
+  for (int q = 0; q + 1 < qubits; ++q)
+    out << "CNOT q" << q << " q" << q + 1 << '\n';
+  out << ".end\n";
+  return out.str();
+}
+
+std::string neighbourLayersCircuit(int width, int height, int depth, std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  const int sites = width * height;
+  // The qubit named on each site: a random permutation.
+  std::vector<int> name(sites);
+  for (int s = 0; s < sites; ++s)
+    name[s] = s;
+  for (int i = sites - 1; i > 0; --i)
+    std::swap(name[i], name[draw(generator, i + 1)]);
+  // Every pair of neighbouring sites.
+  std::vector<std::pair<int, int>> edges;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (x + 1 < width) edges.emplace_back(y * width + x, y * width + x + 1);
+      if (y + 1 < height) edges.emplace_back(y * width + x, (y + 1) * width + x);
+    }
+  }
+  std::ostringstream out;
+  writeHeader(out, sites);
+  for (int layer = 0; layer < depth; ++layer) {
+    for (std::size_t i = edges.size(); i > 1; --i)
+      std::swap(edges[i - 1], edges[draw(generator, static_cast<std::uint32_t>(i))]);
+    std::vector<char> busy(sites, 0);
+    for (const auto& [a, b] : edges) {
+      if (busy[a] || busy[b] || draw(generator, 2) == 0) continue;
+      busy[a] = busy[b] = 1;
+      if (draw(generator, 2) == 0) {
+        out << "CNOT q" << name[a] << " q" << name[b] << '\n';
+      } else {
+        out << "CNOT q" << name[b] << " q" << name[a] << '\n';
+      }
+    }
+  }
+  out << ".end\n";
+  return out.str();
+}
