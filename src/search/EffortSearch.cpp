@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>  // EXPERIMENT
 #include <thread>
 
 #include "search/ReversedMapping.h"
@@ -88,7 +89,8 @@ SearchPlan planFor(Effort effort, int window) {
     plan.refineTop = 256;
     plan.workFactor = 100;
     plan.workFloor = 2000000;
-    plan.workCeiling = 40000000;
+    plan.workCeiling = 30000000;
+    plan.settleGates = 10;
     plan.rounds = 8;
     plan.patience = 3;
   }
@@ -120,6 +122,13 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   const bool reversible = plan.reversedCandidates && reversibleCircuit(graph.lines);
   const std::vector<CircuitLine> forward = forwardWalk(graph.lines);
   const std::vector<CircuitLine> backward = reversedWalk(graph.lines);
+  // A short circuit moves the qubits little in one routing, so the refinement moves them
+  // along the circuit repeated until it has about plan.settleGates gates per qubit.
+  const long long wanted = plan.settleGates * std::max(graph.qubitNum, 1);
+  const int repeat = static_cast<int>(std::min<long long>(
+      8, std::max<long long>(1, (wanted + graph.gateNum - 1) / std::max(graph.gateNum, 1))));
+  const std::vector<CircuitLine> forwardRepeated = repeatedWalk(forward, repeat);
+  const std::vector<CircuitLine> backwardRepeated = repeatedWalk(backward, repeat);
   // One routing from `from`, forwards or backwards, as a candidate; `end` receives the
   // placement it ends in. A backward routing is a candidate only when it can be read back.
   auto routeOnce = [&](const AllocMatrix& from, int window, bool backwards, long index,
@@ -232,7 +241,8 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     rankOf[i] = seen[jobs[i].window]++;
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return rankOf[a] < rankOf[b]; });
-  const long long refineCap = routingCap * 4 / 10 / std::max(2 * plan.rounds, 1);
+  const long long refineCap =
+      routingCap * 4 / 10 / std::max(2 * plan.rounds * (repeat > 1 ? 1 + repeat : 1), 1);
   const std::size_t refine =
       best.costs.first == 0
           ? 0
@@ -256,6 +266,12 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
         const long index = base + 2 * (static_cast<long>(t) * rounds + r) + step;
         AllocMatrix end;
         Candidate c = routeOnce(from, seed.window, backwards, index, &end);
+        if (repeat > 1) {
+          RouteOutput none;
+          graph.routeWalk(from, backwards ? backwardRepeated : forwardRepeated, seed.window, 0,
+                          none, &end);
+          ++runs[t];
+        }
         ++runs[t];
         if (better(c, mine, plan.tieOnRestoring)) {
           mine = std::move(c);

@@ -15,19 +15,22 @@ bool parseEffort(const std::string& name, Effort* effort);
 
 // The knobs of one search; each level is one setting of them.
 struct SearchPlan {
-  std::vector<int> windows;     // windows every start is routed with (the user's window first)
-  bool extraStarts = false;     // serpentine and depth-first starts besides the greedy ones
-  int randomStarts = 0;         // starts drawn from the fixed-seed generator
-  int refineTop = 0;            // how many of the best (start, window) pairs are refined
-  int rounds = 0;               // forward-backward rounds per refined pair at most
-  int patience = 1;             // rounds without improvement before a pair's refinement stops
+  std::vector<int> windows;  // windows every start is routed with (the user's window first)
+  bool extraStarts = false;  // serpentine and depth-first starts besides the greedy ones
+  int randomStarts = 0;      // starts drawn from the fixed-seed generator
+  int refineTop = 0;         // how many of the best (start, window) pairs are refined
+  int rounds = 0;            // forward-backward rounds per refined pair at most
+  int patience = 1;          // rounds without improvement before a pair's refinement stops
   // The work the search may spend, counted in routed two-qubit gates: workFactor times the
   // default run's (one routing per greedy start), but at least workFloor and at most
   // workCeiling. A factor of 0 sets no limit.
   long long workFactor = 0;
   long long workFloor = 0;
   long long workCeiling = 0;
-  bool tieOnRestoring = false;  // ties of routing SWAPs go to fewer restoring SWAPs
+  // Refinement moves the qubits along the circuit repeated up to 8 times, until it has this
+  // many two-qubit gates per qubit; 0 moves them along the circuit once.
+  long long settleGates = 0;
+  bool tieOnRestoring = false;      // ties of routing SWAPs go to fewer restoring SWAPs
   bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too
 };
 

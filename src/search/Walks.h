@@ -15,3 +15,7 @@ std::vector<CircuitLine> forwardWalk(const std::vector<CircuitLine>& lines);
 // The same lines with the two-qubit gates between the first .begin and the first .end in
 // reverse order: routing it runs the circuit backwards.
 std::vector<CircuitLine> reversedWalk(const std::vector<CircuitLine>& lines);
+
+// `walk` with its two-qubit gates between the first .begin and the first .end run `times`
+// times over, one copy after the other.
+std::vector<CircuitLine> repeatedWalk(const std::vector<CircuitLine>& walk, int times);
