@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>  // EXPERIMENT
 #include <thread>
 
 #include "search/ReversedMapping.h"
