@@ -147,6 +147,7 @@ TEST_P(MapCommand, AnswersWithStatusAndMessage) {
 }
 
 const std::string kGhz = std::string(EXAMPLES_DIR) + "/ghz10.circ";
+const std::string kNoQubits = circuitFile(".qubit 0\n.begin\n.end\n");
 const std::string kUsageLine = std::string(kMapUsage) + "\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -159,7 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandCase{"GridWithoutHeight", kGhz + " OUT 4", 2, kUsageLine},
                     CommandCase{"OverwritesInput", kGhz + " " + kGhz, 1,
                                 "Output file would overwrite the input file: " + kGhz + "\n"},
-                    CommandCase{"MaxOnGhz", "--effort=max --threads 2 " + kGhz + " OUT 4 4 3", 0,
+                    CommandCase{"NoQubits", kNoQubits + " OUT", 1,
+                    "Nothing to map: the circuit declares no qubits\n"},
+        CommandCase{"MaxOnGhz", "--effort=max --threads 2 " + kGhz + " OUT 4 4 3", 0,
                                 "effort=max, grid=4x4, window size=3, costR=0, costU= 0\n"},
                     CommandCase{"DefaultOnGhz", "--effort default " + kGhz + " OUT 4 4 3", 0,
                                 "effort=default, grid=4x4, window size=3, costR=10, costU= 5\n"}),

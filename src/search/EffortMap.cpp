@@ -144,6 +144,10 @@ int runMapCommand(const std::vector<std::string>& args) {
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
   InterActGraph graph(inFile, W, H, -1);
+  if (graph.qubitNum <= 0) {
+    std::cout << "Nothing to map: the circuit declares no qubits" << std::endl;
+    return 1;
+  }
   const SearchResult result = searchMapping(graph, planFor(effort, window), threads);
   const CheckResult check = writeMapping(graph, result, outFile, layoutFile);
   if (!check.ok()) {
