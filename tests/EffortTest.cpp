@@ -148,7 +148,7 @@ TEST_P(MapCommand, AnswersWithStatusAndMessage) {
 
 const std::string kGhz = std::string(EXAMPLES_DIR) + "/ghz10.circ";
 const std::string kNoQubits = circuitFile(".qubit 0\n.begin\n.end\n");
-const std::string kUsageLine = std::string(kMapUsage) + "\n";
+const std::string kUsageLine = std::string(kEffortMapUsage) + "\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MapCommand,

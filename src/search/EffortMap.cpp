@@ -13,33 +13,39 @@
 #include "search/ReversedMapping.h"
 #include "search/Walks.h"
 
-const char kMapUsage[] =
+const char kEffortMapUsage[] =
     "Usage: gridswap-map [--effort default|more|max] [--threads N] <input file> <output file> "
     "[<grid W> <grid H> [<window size>]]";
 
-CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
-                         const std::string& outFile, const std::string& layoutFile) {
-  std::string circuitText;
-  std::string layoutText;
-  if (result.found && result.reversed) {
+void renderMapping(InterActGraph& graph, const SearchResult& result, std::string& circuitText,
+                   std::string& layoutText) {
+  circuitText.clear();
+  layoutText.clear();
+  if (!result.found) return;
+  std::ostringstream circuit;
+  if (result.reversed) {
     std::vector<SwapList> gateSwaps;
     RouteOutput capture;
     capture.gateSwaps = &gateSwaps;
     AllocMatrix start;
     graph.routeWalk(result.start, reversedWalk(graph.lines), result.window, 0, capture, &start);
-    std::ostringstream circuit;
     writeWithSwaps(graph, start, forwardSwaps(gateSwaps), circuit, layoutText);
-    circuitText = circuit.str();
-  } else if (result.found) {
+  } else {
     graph.grid.allocationMap = result.start;
     graph.workGrid.allocationMap = result.start;
-    std::ostringstream circuit;
     RouteOutput out;
     out.circuit = &circuit;
     out.layoutText = &layoutText;
     graph.routeWindowed(result.window, 1, out);
-    circuitText = circuit.str();
   }
+  circuitText = circuit.str();
+}
+
+CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
+                         const std::string& outFile, const std::string& layoutFile) {
+  std::string circuitText;
+  std::string layoutText;
+  renderMapping(graph, result, circuitText, layoutText);
   if (!writeWholeFile(outFile, circuitText)) return {1, "Cannot write file: " + outFile};
   if (!writeWholeFile(layoutFile, layoutText)) return {1, "Cannot write file: " + layoutFile};
   return checkMapping(graph.inFile, outFile, layoutFile);
@@ -68,7 +74,7 @@ bool parseCount(const std::string& text, int* value) {
 }
 
 int usage() {
-  std::cerr << kMapUsage << std::endl;
+  std::cerr << kEffortMapUsage << std::endl;
   return 2;
 }
 
@@ -99,7 +105,7 @@ int runMapCommand(const std::vector<std::string>& args) {
       hasValue = true;
     }
     if (a == "--help") {
-      std::cout << kMapUsage << std::endl;
+      std::cout << kEffortMapUsage << std::endl;
       return 0;
     } else if (name == "--effort" || name == "--threads") {
       if (!hasValue) {

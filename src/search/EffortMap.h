@@ -7,6 +7,11 @@
 #include "model/InterActGraph.h"
 #include "search/EffortSearch.h"
 
+// The mapped circuit and the layout file of the search's choice, as the windowed router writes
+// them (for a backward routing, read back); empty texts when the search found nothing.
+void renderMapping(InterActGraph& graph, const SearchResult& result, std::string& circuitText,
+                   std::string& layoutText);
+
 // Routes the search's chosen placement and window once more, writing the mapped circuit to
 // outFile and its layout to layoutFile, and checks the written pair against the input circuit.
 // Returns the check's result, or "Cannot write file: PATH" (status 1) when a file fails.
@@ -14,7 +19,7 @@ CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
                          const std::string& outFile, const std::string& layoutFile);
 
 // The usage line of gridswap-map.
-extern const char kMapUsage[];
+extern const char kEffortMapUsage[];
 
 // Runs gridswap-map on its arguments (without the program name) and returns the exit status:
 // 0 on a checked mapping, 1 for a failure, 2 for a usage error.
