@@ -12,24 +12,26 @@
 
 namespace {
 
-// Runs fn(0) .. fn(count - 1) on up to `threads` threads; each index runs exactly once.
+// Runs fn(i, worker) for i = 0 .. count - 1 on up to `threads` threads; each index runs
+// exactly once, and `worker` (below `threads`) names the thread running it, so that each
+// thread can keep state of its own.
 template <typename Fn>
 void runTasks(std::size_t count, int threads, Fn fn) {
   const std::size_t workers = std::min<std::size_t>(std::max(threads, 1), count);
   if (workers <= 1) {
     for (std::size_t i = 0; i < count; ++i)
-      fn(i);
+      fn(i, 0);
     return;
   }
   std::atomic<std::size_t> next{0};
-  auto work = [&] {
+  auto work = [&](std::size_t worker) {
     for (std::size_t i = next++; i < count; i = next++)
-      fn(i);
+      fn(i, worker);
   };
   std::vector<std::thread> pool;
   for (std::size_t t = 1; t < workers; ++t)
-    pool.emplace_back(work);
-  work();
+    pool.emplace_back(work, t);
+  work(0);
   for (std::thread& t : pool)
     t.join();
 }
@@ -130,8 +132,12 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   const std::vector<CircuitLine> backwardRepeated = repeatedWalk(backward, repeat);
   // One routing from `from`, forwards or backwards, as a candidate; `end` receives the
   // placement it ends in. A backward routing is a candidate only when it can be read back.
-  auto routeOnce = [&](const AllocMatrix& from, int window, bool backwards, long index,
-                       AllocMatrix* end) {
+  // One silent routing of `walk` on a worker thread.
+  auto routeOn = [&](std::size_t /*worker*/, const AllocMatrix& from,
+                     const std::vector<CircuitLine>& walk, int window, RouteOutput& out,
+                     AllocMatrix* end) { return graph.routeWalk(from, walk, window, 0, out, end); };
+  auto routeOnce = [&](std::size_t worker, const AllocMatrix& from, int window, bool backwards,
+                       long index, AllocMatrix* end) {
     Candidate c;
     c.index = index;
     c.window = window;
@@ -139,12 +145,12 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     c.start = from;
     RouteOutput out;
     if (!backwards) {
-      c.costs = graph.routeWalk(from, forward, window, 0, out, end);
+      c.costs = routeOn(worker, from, forward, window, out, end);
       return c;
     }
     std::vector<SwapList> gateSwaps;
     if (reversible) out.gateSwaps = &gateSwaps;
-    graph.routeWalk(from, backward, window, 0, out, end);
+    routeOn(worker, from, backward, window, out, end);
     if (reversible)
       c.costs = swapCosts(forwardSwaps(gateSwaps), graph.grid.width, graph.grid.height);
     return c;
@@ -168,8 +174,9 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     jobs.push_back({static_cast<std::size_t>(seed), 0, false});
   std::vector<Candidate> routed(jobs.size());
   std::vector<AllocMatrix> ends(jobs.size());
-  runTasks(jobs.size(), threads, [&](std::size_t i) {
-    routed[i] = routeOnce(starts[i], plan.windows[0], false, static_cast<long>(i), &ends[i]);
+  runTasks(jobs.size(), threads, [&](std::size_t i, std::size_t worker) {
+    routed[i] =
+        routeOnce(worker, starts[i], plan.windows[0], false, static_cast<long>(i), &ends[i]);
   });
   Candidate best;
   for (const Candidate& c : routed) {
@@ -213,10 +220,10 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     if (best.costs.first == 0 || batchEnd <= done) continue;
     routed.resize(batchEnd);
     ends.resize(batchEnd);
-    runTasks(batchEnd - done, threads, [&](std::size_t k) {
+    runTasks(batchEnd - done, threads, [&](std::size_t k, std::size_t worker) {
       const std::size_t i = done + k;
-      routed[i] = routeOnce(starts[jobs[i].start], plan.windows[jobs[i].window], jobs[i].backwards,
-                            static_cast<long>(i), &ends[i]);
+      routed[i] = routeOnce(worker, starts[jobs[i].start], plan.windows[jobs[i].window],
+                            jobs[i].backwards, static_cast<long>(i), &ends[i]);
     });
     for (std::size_t i = done; i < batchEnd; ++i) {
       if (better(routed[i], best, plan.tieOnRestoring)) best = routed[i];
@@ -252,7 +259,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   const int rounds = std::max(plan.rounds, 0);
   std::vector<Candidate> refined(refine);
   std::vector<long> runs(refine, 0);
-  runTasks(refine, threads, [&](std::size_t t) {
+  runTasks(refine, threads, [&](std::size_t t, std::size_t worker) {
     const Candidate& seed = routed[order[t]];
     Candidate& mine = refined[t];
     mine = seed;
@@ -264,11 +271,11 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       for (int step = 0; step < 2; ++step) {
         const long index = base + 2 * (static_cast<long>(t) * rounds + r) + step;
         AllocMatrix end;
-        Candidate c = routeOnce(from, seed.window, backwards, index, &end);
+        Candidate c = routeOnce(worker, from, seed.window, backwards, index, &end);
         if (repeat > 1) {
           RouteOutput none;
-          graph.routeWalk(from, backwards ? backwardRepeated : forwardRepeated, seed.window, 0,
-                          none, &end);
+          routeOn(worker, from, backwards ? backwardRepeated : forwardRepeated, seed.window, none,
+                  &end);
           ++runs[t];
         }
         ++runs[t];
