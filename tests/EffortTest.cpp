@@ -160,6 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandCase{"GridWithoutHeight", kGhz + " OUT 4", 2, kUsageLine},
                     CommandCase{"OverwritesInput", kGhz + " " + kGhz, 1,
                                 "Output file would overwrite the input file: " + kGhz + "\n"},
+                    CommandCase{"MissingFolder", kGhz + " /nonexistent-folder/out.circ", 1,
+                                "Cannot write file: /nonexistent-folder/out.circ\n"},
                     CommandCase{"NoQubits", kNoQubits + " OUT", 1,
                                 "Nothing to map: the circuit declares no qubits\n"},
                     CommandCase{"MaxOnGhz", "--effort=max --threads 2 " + kGhz + " OUT 4 4 3", 0,

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -46,9 +47,35 @@ CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
   std::string circuitText;
   std::string layoutText;
   renderMapping(graph, result, circuitText, layoutText);
-  if (!writeWholeFile(outFile, circuitText)) return {1, "Cannot write file: " + outFile};
-  if (!writeWholeFile(layoutFile, layoutText)) return {1, "Cannot write file: " + layoutFile};
-  return checkMapping(graph.inFile, outFile, layoutFile);
+  // Checked under temporary names beside the outputs, and renamed only when it passes.
+  const std::string circuitTemp = outFile + ".unchecked";
+  const std::string layoutTemp = layoutFile + ".unchecked";
+  auto discard = [&] {
+    std::remove(circuitTemp.c_str());
+    std::remove(layoutTemp.c_str());
+  };
+  if (!writeWholeFile(circuitTemp, circuitText)) {
+    discard();
+    return {1, "Cannot write file: " + outFile};
+  }
+  if (!writeWholeFile(layoutTemp, layoutText)) {
+    discard();
+    return {1, "Cannot write file: " + layoutFile};
+  }
+  const CheckResult check = checkMapping(graph.inFile, circuitTemp, layoutTemp);
+  if (!check.ok()) {
+    discard();
+    return check;
+  }
+  if (std::rename(circuitTemp.c_str(), outFile.c_str()) != 0) {
+    discard();
+    return {1, "Cannot write file: " + outFile};
+  }
+  if (std::rename(layoutTemp.c_str(), layoutFile.c_str()) != 0) {
+    discard();
+    return {1, "Cannot write file: " + layoutFile};
+  }
+  return check;
 }
 
 namespace {

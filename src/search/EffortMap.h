@@ -12,9 +12,10 @@
 void renderMapping(InterActGraph& graph, const SearchResult& result, std::string& circuitText,
                    std::string& layoutText);
 
-// Routes the search's chosen placement and window once more, writing the mapped circuit to
-// outFile and its layout to layoutFile, and checks the written pair against the input circuit.
-// Returns the check's result, or "Cannot write file: PATH" (status 1) when a file fails.
+// Renders the search's choice and checks it against the input circuit under temporary names
+// beside the outputs (outFile and layoutFile, each followed by ".unchecked"); only a mapping
+// that passes is renamed to outFile and its layout to layoutFile. Returns the check's result,
+// or "Cannot write file: PATH" (status 1) when a file cannot be written.
 CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
                          const std::string& outFile, const std::string& layoutFile);
 
