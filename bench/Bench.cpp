@@ -24,8 +24,9 @@
 #include <vector>
 
 #include "driver/Driver.h"
+#include "driver/Trials.h"
 #include "model/InterActGraph.h"
-#include "reference/LiteralMode.h"
+#include "reference/ReferenceVersions.h"
 
 namespace fs = std::filesystem;
 
@@ -118,32 +119,31 @@ Run spawn(const std::vector<std::string>& args, double limit, const std::string&
 // Child: the whole program on `input`, writing `output` and its layout; prints the CPU seconds
 // spent inside it after its report.
 int childFull(const std::string& input, const std::string& output, bool literal) {
-  setLiteralMode(literal);
+  DriverOptions options;
+  if (literal) options.steps = &referenceSteps();
   std::vector<std::string> args{"gridswap", input, output};
   std::vector<char*> argv;
   for (std::string& a : args)
     argv.push_back(a.data());
   const double start = cpuNow();
-  const int status = runGridswap(static_cast<int>(argv.size()), argv.data());
+  const int status = runGridswap(static_cast<int>(argv.size()), argv.data(), std::cout, options);
   std::cout << "inside " << cpuNow() - start << "\n";
   return status;
 }
 
 // One trial of the program's seed loop (placement, baseline and windowed routing, no output);
 // false when the placement fails.
-bool runTrial(InterActGraph& graph, int seed, int& costB, RouteCosts& costs) {
-  graph.resetGrid();
-  if (!graph.mapToGrid(seed)) return false;
-  costB = graph.baselineCost();
-  RouteOutput none;
-  costs = graph.routeWindowed(3, 1, none);
-  return true;
+bool runTrial(InterActGraph& graph, int seed, int& costB, RouteCosts& costs, bool literal) {
+  const TrialResult r =
+      runTrial(graph, graph.workspace, seed, 3, literal ? referenceSteps() : fastSteps());
+  costB = r.costB;
+  costs = {r.costU, r.costR};
+  return r.status == TrialStatus::kDone;
 }
 
 // Child: the first `trials` trials of the program's seed loop on `input` (placement, baseline
 // and windowed routing, no output); prints their CPU seconds, all and first, and their costs.
 int childTrials(const std::string& input, int trials, bool literal) {
-  setLiteralMode(literal);
   InterActGraph graph(input, 1, 1, -1);
   const double start = cpuNow();
   double first = 0.0;
@@ -151,7 +151,7 @@ int childTrials(const std::string& input, int trials, bool literal) {
   int costB = 0;
   RouteCosts c;
   for (int seed = 0; seed < trials && seed < graph.qubitNum; ++seed) {
-    if (!runTrial(graph, seed, costB, c)) return 1;
+    if (!runTrial(graph, seed, costB, c, literal)) return 1;
     costs << ' ' << costB << '/' << c.first << '/' << c.second;
     if (seed == 0) first = cpuNow() - start;
   }
@@ -163,12 +163,11 @@ int childTrials(const std::string& input, int trials, bool literal) {
 // One pass over every trial of the seed loop (no reading, no output) in the given version; its
 // CPU seconds.
 double searchPass(InterActGraph& graph, bool literal) {
-  setLiteralMode(literal);
   const double begin = cpuNow();
   int costB = 0;
   RouteCosts costs;
   for (int seed = 0; seed < graph.qubitNum; ++seed)
-    runTrial(graph, seed, costB, costs);
+    runTrial(graph, seed, costB, costs, literal);
   return cpuNow() - begin;
 }
 

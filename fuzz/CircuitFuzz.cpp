@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "model/InterActGraph.h"
-#include "reference/LiteralMode.h"
+#include "reference/ReferenceVersions.h"
 
 namespace {
 
@@ -47,11 +47,9 @@ void runOnGrid(const std::string& text, int W, int H, int window) {
   require(g.nodeNum == g.workGrid.width * g.workGrid.height, "every site gets a qubit");
   const int seeds = std::min(g.qubitNum, kMaxSeeds);
   for (int seed = 0; seed < seeds; ++seed) {
-    setLiteralMode(true);
     g.resetGrid();
-    require(g.mapToGrid(seed), "reference placement succeeds");
+    require(placeTrialReference(g, g.workspace, seed, nullptr), "reference placement succeeds");
     const Grid reference = g.grid;
-    setLiteralMode(false);
     g.resetGrid();
     require(g.mapToGrid(seed), "placement succeeds");
     require(g.grid.allocationMap == reference.allocationMap, "placement equals the reference");
@@ -66,7 +64,7 @@ void runOnGrid(const std::string& text, int W, int H, int window) {
       fastOut.circuit = &fast;
       literalOut.circuit = &literal;
       costs[mode] = g.routeWindowed(window, mode, fastOut);
-      require(g.routeWindowedLiteral(window, mode, literalOut) == costs[mode],
+      require(routeWindowedReference(g, g.workspace, window, mode, literalOut) == costs[mode],
               "routing costs equal the reference");
       require(fast.str() == literal.str(), "mapped circuit equals the reference");
       if (mode == 0) require(fast.str().empty(), "output mode 0 writes nothing");

@@ -1,8 +1,6 @@
 // The fast SWAP path search: shortestPath by cheapest-route trees, and the router's search over
 // all meeting sites of one gate.
 #include <algorithm>
-#include <cstdlib>
-#include <iostream>
 
 #include "routing/MeetingSearch.h"
 #include "routing/SwapPath.h"
@@ -49,10 +47,7 @@ void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB,
   ends.first = PA.size() >= 2 ? PA.back() : a;
   ends.second = QB.size() >= 3 ? QB[QB.size() - 2] : b;
   if (ends.first == ends.second) {
-    if (b != meet) {
-      std::cout << "error!" << std::endl;
-      std::exit(1);
-    }
+    if (b != meet) throw InconsistentSwapPath();
     if (PA.size() >= 2) ends.second = PA[PA.size() - 2];
   }
 }

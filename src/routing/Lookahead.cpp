@@ -12,8 +12,12 @@ void dropFront(GateBuffer& buffer, int count) {
 
 }  // namespace
 
-void fillFutureGateBuffer(std::istream& in, std::map<std::string, int>& nameToIdx,
+void fillFutureGateBuffer(std::istream& in, const std::map<std::string, int>& nameToIdx,
                           GateBuffer& buffer, int count) {
+  auto index = [&](const std::string& name) {
+    auto it = nameToIdx.find(name);
+    return it == nameToIdx.end() ? 0 : it->second;
+  };
   dropFront(buffer, count);
   int found = 0;
   std::string line;
@@ -28,16 +32,15 @@ void fillFutureGateBuffer(std::istream& in, std::map<std::string, int>& nameToId
     std::string first;
     std::string second;
     words >> first;
-    const int q1 = nameToIdx[first];
+    const int q1 = index(first);
     words >> second;
-    const int q2 = nameToIdx[second];
+    const int q2 = index(second);
     buffer.emplace_back(q1, q2);
     ++found;
   }
 }
 
-void fillFutureGateBuffer(const std::vector<CircuitLine>& lines, std::size_t& next,
-                          GateBuffer& buffer, int count) {
+void fillFutureGateBuffer(LineView lines, std::size_t& next, GateBuffer& buffer, int count) {
   dropFront(buffer, count);
   int found = 0;
   while (found < count && next < lines.size()) {
