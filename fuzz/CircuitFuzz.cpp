@@ -1,7 +1,8 @@
 // libFuzzer target: arbitrary bytes as a circuit file, through the reader and, for circuits the
 // reader accepts, placement, the baseline router and the windowed router in every output mode,
-// on small grids. Besides the sanitizers' reports it stops on broken invariants, and when the
-// fast placement and router differ in any byte from their reference versions.
+// on small grids. Besides the sanitizers' reports it stops on broken invariants, when the fast
+// placement and router differ in any byte from their reference versions, and when the trials
+// on three workers differ from those on one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/TrialRunner.h"
 #include "model/InterActGraph.h"
 #include "reference/ReferenceVersions.h"
 
@@ -71,6 +73,18 @@ void runOnGrid(const std::string& text, int W, int H, int window) {
     }
     require(costs[0] == costs[1] && costs[1] == costs[2], "costs do not depend on the mode");
     require(costs[0].first >= 0 && costs[0].first <= costs[0].second, "0 <= costU <= costR");
+  }
+  // Every seed's trial on three workers gives what one worker gives.
+  Progress quiet(nullptr, g.qubitNum);
+  const std::vector<TrialResult> one = runAllTrials(g, window, 1, fastSteps(), quiet);
+  const std::vector<TrialResult> three = runAllTrials(g, window, 3, fastSteps(), quiet);
+  require(one.size() == three.size(), "one result per seed");
+  for (std::size_t seed = 0; seed < one.size(); ++seed) {
+    require(one[seed].status == TrialStatus::kDone && three[seed].status == TrialStatus::kDone,
+            "every trial finishes");
+    require(one[seed].costB == three[seed].costB && one[seed].costU == three[seed].costU &&
+                one[seed].costR == three[seed].costR,
+            "three workers give the costs of one");
   }
 }
 
