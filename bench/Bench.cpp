@@ -1,5 +1,6 @@
-// gridswap-bench: times gridswap on the corpus circuits and on generated random circuits, with
-// the fast searches and with the reference (literal) ones, and prints the tables in Markdown.
+// gridswap-bench: times gridswap on the corpus circuits (bench/circuits) and on generated random
+// circuits, with one worker against all workers, and with the fast searches against the
+// reference versions, and prints the tables in Markdown.
 // Every measurement runs in a child process of its own, so that its peak memory is its own and
 // a reference run can be stopped at the time limit.
 #include <sys/resource.h>
@@ -25,6 +26,7 @@
 
 #include "driver/Driver.h"
 #include "driver/Trials.h"
+#include "driver/Workers.h"
 #include "model/InterActGraph.h"
 #include "reference/ReferenceVersions.h"
 
@@ -38,6 +40,7 @@ struct Options {
   bool literal = true;         // measure the reference versions too
   bool corpus = true;          // the corpus table
   bool scaling = true;         // the scaling series
+  bool workersOnly = false;    // only the tables of one worker against all workers
   std::string only;            // corpus circuits whose name contains this, when not empty
 };
 
@@ -70,9 +73,11 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-// Runs this program with `args` in a child process, its output in a scratch file; stops it
+// Runs `program` with `args` (and `env` added to the environment, "NAME=VALUE" each) in a child
+// process, its standard output in a scratch file and its standard error discarded; stops it
 // after `limit` seconds (no limit when limit <= 0).
-Run spawn(const std::vector<std::string>& args, double limit, const std::string& scratch) {
+Run spawnProgram(const std::string& program, const std::vector<std::string>& args,
+                 const std::vector<std::string>& env, double limit, const std::string& scratch) {
   Run run;
   const std::string outPath = scratch + "/child.out";
   // Nothing buffered may reach the child's copy of the streams.
@@ -82,15 +87,17 @@ Run spawn(const std::vector<std::string>& args, double limit, const std::string&
   const pid_t pid = fork();
   if (pid == 0) {
     FILE* out = std::freopen(outPath.c_str(), "w", stdout);
-    if (!out) _exit(127);
+    if (!out || !std::freopen("/dev/null", "w", stderr)) _exit(127);
+    for (const std::string& e : env)
+      putenv(const_cast<char*>(e.c_str()));
     std::vector<char*> argv;
     std::vector<std::string> copy = args;
-    std::string self = "/proc/self/exe";
+    std::string self = program;
     argv.push_back(self.data());
     for (std::string& a : copy)
       argv.push_back(a.data());
     argv.push_back(nullptr);
-    execv("/proc/self/exe", argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   int status = 0;
@@ -114,6 +121,11 @@ Run spawn(const std::vector<std::string>& args, double limit, const std::string&
   run.finished = !run.timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   run.out = readFile(outPath);
   return run;
+}
+
+// Runs this program with `args` in a child process (see spawnProgram).
+Run spawn(const std::vector<std::string>& args, double limit, const std::string& scratch) {
+  return spawnProgram("/proc/self/exe", args, {}, limit, scratch);
 }
 
 // Child: the whole program on `input`, writing `output` and its layout; prints the CPU seconds
@@ -309,8 +321,7 @@ Run fullRun(const std::string& input, const std::string& output, bool literal, d
 void corpusTable(const Options& options, const fs::path& dir, const std::string& scratch) {
   std::cout << "## Corpus circuits\n\n";
   if (!fs::is_directory(dir)) {
-    std::cout << "The corpus folder " << dir.string()
-              << " (../shared/circuits beside the project) is absent; this table is skipped.\n\n";
+    std::cout << "The corpus folder " << dir.string() << " is absent; this table is skipped.\n\n";
     return;
   }
   std::vector<fs::path> files;
@@ -535,9 +546,123 @@ void scalingTable(const Options& options, const std::string& scratch) {
   std::cout << ".\n\n";
 }
 
+// One worker against all workers: the gridswap program itself, GRIDSWAP_THREADS=1 and
+// GRIDSWAP_THREADS=<CPUs of the affinity mask>, in alternation.
+struct WorkerPair {
+  std::vector<double> wall[2];  // wall seconds of each run: [0] one worker, [1] all workers
+  std::vector<double> cpu[2];   // CPU seconds (user + system) of each run
+  long maxRssKb[2] = {0, 0};    // the largest peak resident set of each setting's runs
+  bool finished = true;         // every run exited with status 0
+  bool identical = true;        // every run gave the bytes of the first one-worker run
+};
+
+// The bytes of a run that must not depend on the worker count: the report without its time
+// line, the mapped circuit and the layout file.
+std::string runBytes(const Run& run, const std::string& output) {
+  return reportBody(run.out) + "--circuit--\n" + readFile(output) + "--layout--\n" +
+         readFile(output + ".layout");
+}
+
+// Runs `args` (input, output, ...) with one worker and with `workers` workers in turn: 3 pairs,
+// or 7 for runs under half a second, each run with fresh output files.
+WorkerPair workerPair(const std::vector<std::string>& args, int workers,
+                      const std::string& scratch) {
+  WorkerPair pair;
+  const std::string& output = args[1];
+  std::string expected;
+  int pairs = 3;
+  for (int p = 0; p < pairs; ++p) {
+    for (int k = 0; k < 2; ++k) {
+      fs::remove(output);
+      fs::remove(output + ".layout");
+      const std::string setting = "GRIDSWAP_THREADS=" + std::to_string(k == 0 ? 1 : workers);
+      const Run run = spawnProgram(GRIDSWAP_BIN, args, {setting}, 0, scratch);
+      pair.finished = pair.finished && run.finished;
+      pair.wall[k].push_back(run.wall);
+      pair.cpu[k].push_back(run.cpu);
+      pair.maxRssKb[k] = std::max(pair.maxRssKb[k], run.maxRssKb);
+      const std::string bytes = runBytes(run, output);
+      if (expected.empty()) expected = bytes;
+      pair.identical = pair.identical && bytes == expected;
+    }
+    if (p == 0 && pair.wall[0].back() < 0.5) pairs = 7;
+  }
+  return pair;
+}
+
+// One table row: wall and CPU of each setting (medians), the ratio of the walls, the peaks.
+std::string workerRow(const WorkerPair& pair) {
+  if (!pair.finished) return "failed | | | | | | | |";
+  const double one = median(pair.wall[0]);
+  const double all = median(pair.wall[1]);
+  std::ostringstream row;
+  row << seconds(one) << " | " << seconds(all) << " | " << fixed(one / all, 2) << "x | "
+      << seconds(median(pair.cpu[0])) << " | " << seconds(median(pair.cpu[1])) << " | "
+      << megabytes(pair.maxRssKb[0]) << " | " << megabytes(pair.maxRssKb[1]) << " | "
+      << (pair.identical ? "yes" : "**NO**");
+  return row.str();
+}
+
+// The two tables of one worker against all workers: the corpus, then random circuits.
+void workersTables(const Options& options, const fs::path& dir, const std::string& scratch) {
+  const int workers = availableCpus();
+  const std::string header = "| 1 worker (wall) | " + std::to_string(workers) +
+                             " workers (wall) | ratio | " + "1 worker (CPU) | " +
+                             std::to_string(workers) + " workers (CPU) | peak memory, 1 | " +
+                             "peak memory, " + std::to_string(workers) + " | identical |\n";
+  std::cout << "## One worker against all workers\n\n"
+            << "The gridswap program itself, run with GRIDSWAP_THREADS=1 and with "
+            << "GRIDSWAP_THREADS=" << workers << " (the CPUs of the benchmark's affinity mask, "
+            << "the program's default) in alternation: 3 pairs of runs, 7 when a run takes "
+            << "under half a second; median wall-clock and CPU seconds (user + system) of the "
+            << "whole process, ratio = median wall with 1 worker / median wall with " << workers
+            << ", and the largest peak resident set of each setting's runs. "
+            << "Identical = every run gave the same report (but the time line), mapped circuit "
+            << "and layout file. Every run writes fresh output files; standard error is not a "
+            << "terminal, so no progress line is drawn.\n\n";
+  std::vector<fs::path> files;
+  if (fs::is_directory(dir)) {
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.path().extension() == ".circ" &&
+          (options.only.empty() || name.find(options.only) != std::string::npos)) {
+        files.push_back(entry.path());
+      }
+    }
+  }
+  std::sort(files.begin(), files.end());
+  std::cout << "### Corpus circuits (bench/circuits, natural grid, window 3)\n\n"
+            << "| circuit | trials | 2q gates " << header
+            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  for (const fs::path& file : files) {
+    InterActGraph graph(file.string(), 1, 1, -1);
+    const WorkerPair pair = workerPair({file.string(), scratch + "/w.circ"}, workers, scratch);
+    std::cout << "| " << file.stem().string() << " | " << graph.qubitNum << " | " << graph.gateNum
+              << " | " << workerRow(pair) << " |\n"
+              << std::flush;
+  }
+  std::cout << "\n### Random circuits\n\n"
+            << "side x side qubits filling a side x side grid, CNOTs on uniformly drawn pairs, "
+            << "window 3; the whole program, one trial per qubit.\n\n"
+            << "| grid | trials | 2q gates " << header
+            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  const std::vector<std::pair<int, int>> series{{4, 1000},   {8, 1000},  {12, 1000}, {16, 1000},
+                                                {20, 1000},  {24, 1000}, {4, 10000}, {8, 10000},
+                                                {12, 10000}, {16, 10000}};
+  for (const auto& [side, gates] : series) {
+    const std::string path = scratch + "/random.circ";
+    writeRandomCircuit(path, side * side, gates, 1000u * side + gates);
+    const WorkerPair pair = workerPair({path, scratch + "/w.circ"}, workers, scratch);
+    std::cout << "| " << side << " x " << side << " | " << side * side << " | " << gates << " | "
+              << workerRow(pair) << " |\n"
+              << std::flush;
+  }
+  std::cout << "\n";
+}
+
 int usage() {
   std::cerr << "usage: gridswap-bench [--literal-limit SECONDS] [--no-literal] [--no-corpus] "
-               "[--no-scaling] [--only NAME]\n";
+               "[--no-scaling] [--workers-only] [--only NAME]\n";
   return 2;
 }
 
@@ -563,6 +688,8 @@ int main(int argc, char** argv) {
       options.corpus = false;
     } else if (args[i] == "--no-scaling") {
       options.scaling = false;
+    } else if (args[i] == "--workers-only") {
+      options.workersOnly = true;
     } else if (args[i] == "--only" && i + 1 < args.size()) {
       options.only = args[++i];
     } else {
@@ -574,9 +701,14 @@ int main(int argc, char** argv) {
   if (!scratch) return 1;
   std::cout << "# gridswap benchmark\n\n";
   printMachine(options);
+  const fs::path corpusDir = fs::path(PROJECT_DIR) / "bench" / "circuits";
+  if (options.workersOnly) {
+    workersTables(options, corpusDir, scratch);
+    fs::remove_all(scratch);
+    return 0;
+  }
   if (options.corpus) {
-    const fs::path corpus =
-        (fs::path(PROJECT_DIR) / ".." / "shared" / "circuits").lexically_normal();
+    const fs::path corpus = (fs::path(PROJECT_DIR) / "bench" / "circuits").lexically_normal();
     corpusTable(options, corpus, scratch);
   }
   if (options.scaling) scalingTable(options, scratch);
