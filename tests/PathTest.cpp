@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "TestUtil.h"
+#include "reference/ReferenceVersions.h"
 #include "routing/SwapPath.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The fast SWAP path search: shortestPath by cheapest-route trees, and the router's search over
 // all meeting sites of one gate.
 #include <algorithm>
+#include <stdexcept>
 
 #include "routing/MeetingSearch.h"
 #include "routing/SwapPath.h"
@@ -100,9 +101,8 @@ double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
       const int q = alloc[y][x];
       const int k = q == -1 ? -1 : look.find(q);
       if (k < 0) continue;
-      // A buffered qubit on two sites: only the reference search models that map.
       if (look.placed[k]) {
-        return shortestPathLiteral(a, b, meet, swaps, ends, alloc, futureGates, isTall);
+        throw std::invalid_argument("shortestPath needs every buffered qubit on one site at most");
       }
       look.placed[k] = 1;
       look.sites[k] = {x, y};

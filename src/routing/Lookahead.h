@@ -2,9 +2,6 @@
 
 #include <cstddef>
 #include <deque>
-#include <istream>
-#include <map>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,12 +9,6 @@
 
 // Qubit index pairs of the next two-qubit gates, earliest first.
 typedef std::deque<std::pair<int, int>> GateBuffer;
-
-// Drops up to `count` gates from the front of `buffer`, then reads lines of `in` until it has
-// appended `count` more two-qubit gates or the text ends.
-// Operand names are looked up in `nameToIdx`; a name not in it counts as qubit 0.
-void fillFutureGateBuffer(std::istream& in, const std::map<std::string, int>& nameToIdx,
-                          GateBuffer& buffer, int count);
 
 // A sequence of a model's circuit lines, read in place in their order or backwards: the
 // router walks any such sequence without a copy of the lines or of the text.
@@ -41,6 +32,7 @@ class LineView {
   bool backwards_;
 };
 
-// The same operation over tokenised circuit lines: `next` is the look-ahead reader's position,
-// the index of the next line it would read.
+// Drops up to `count` gates from the front of `buffer`, then takes lines of `lines` from
+// position `next` on (the look-ahead reader's position, the index of the next line it would
+// read) until it has appended `count` more two-qubit gates or the lines end.
 void fillFutureGateBuffer(LineView lines, std::size_t& next, GateBuffer& buffer, int count);
