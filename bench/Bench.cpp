@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "driver/Driver.h"
 #include "driver/Trials.h"
 #include "driver/Workers.h"
@@ -33,100 +34,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// What the command line asks for.
-struct Options {
-  double literalLimit = 60.0;  // seconds a reference run may take before it is stopped
-  bool literal = true;         // measure the reference versions too
-  bool corpus = true;          // the corpus table
-  bool scaling = true;         // the scaling series
-  bool workersOnly = false;    // only the tables of one worker against all workers
-  std::string only;            // corpus circuits whose name contains this, when not empty
-};
-
-// The outcome of one child process.
-struct Run {
-  bool finished = false;  // exited with status 0 before the limit
-  bool timedOut = false;  // stopped at the limit
-  double cpu = 0.0;       // user + system seconds
-  double wall = 0.0;      // elapsed seconds
-  long maxRssKb = 0;      // peak resident memory
-  std::string out;        // its standard output
-};
-
-double now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-double cpuNow() {
-  timespec t;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs `program` with `args` (and `env` added to the environment, "NAME=VALUE" each) in a child
-// process, its standard output in a scratch file and its standard error discarded; stops it
-// after `limit` seconds (no limit when limit <= 0).
-Run spawnProgram(const std::string& program, const std::vector<std::string>& args,
-                 const std::vector<std::string>& env, double limit, const std::string& scratch) {
-  Run run;
-  const std::string outPath = scratch + "/child.out";
-  // Nothing buffered may reach the child's copy of the streams.
-  std::cout.flush();
-  std::fflush(stdout);
-  const double start = now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    FILE* out = std::freopen(outPath.c_str(), "w", stdout);
-    if (!out || !std::freopen("/dev/null", "w", stderr)) _exit(127);
-    for (const std::string& e : env)
-      putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> argv;
-    std::vector<std::string> copy = args;
-    std::string self = program;
-    argv.push_back(self.data());
-    for (std::string& a : copy)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  while (true) {
-    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
-    if (done == pid) break;
-    if (limit > 0 && now() - start > limit) {
-      kill(pid, SIGKILL);
-      wait4(pid, &status, 0, &usage);
-      run.timedOut = true;
-      break;
-    }
-    // Short runs are polled finely, long ones coarsely.
-    usleep(now() - start < 0.5 ? 1000 : 20000);
-  }
-  run.wall = now() - start;
-  run.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-            usage.ru_stime.tv_usec / 1e6;
-  run.maxRssKb = usage.ru_maxrss;
-  run.finished = !run.timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.out = readFile(outPath);
-  return run;
-}
-
-// Runs this program with `args` in a child process (see spawnProgram).
-Run spawn(const std::vector<std::string>& args, double limit, const std::string& scratch) {
-  return spawnProgram("/proc/self/exe", args, {}, limit, scratch);
-}
 
 // Child: the whole program on `input`, writing `output` and its layout; prints the CPU seconds
 // spent inside it after its report.
@@ -183,12 +90,6 @@ double searchPass(InterActGraph& graph, bool literal) {
   return cpuNow() - begin;
 }
 
-// The median of some values.
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // The median pass of a block of consecutive passes in one version: at least 3, and at least
 // 0.02 s, so that caches hold what this version uses, as they do across a real run's trials.
 double searchBlock(InterActGraph& graph, bool literal) {
@@ -218,39 +119,6 @@ int childSearch(const std::string& input, double minSeconds) {
   std::cout << "fast " << median(fast) << "\nliteral " << median(literal) << "\nratio "
             << median(ratios) << "\n";
   return 0;
-}
-
-// The value after `key` in a child's output.
-std::string field(const std::string& out, const std::string& key) {
-  const std::size_t at = out.find(key);
-  if (at == std::string::npos) return "";
-  const std::size_t begin = at + key.size();
-  return out.substr(begin, out.find('\n', begin) - begin);
-}
-
-// A report without its time line.
-std::string reportBody(const std::string& out) {
-  const std::size_t at = out.find(" ***Synthesis Time=");
-  return at == std::string::npos ? out : out.substr(0, at);
-}
-
-std::string fixed(double v, int digits) {
-  std::ostringstream s;
-  s << std::fixed << std::setprecision(digits) << v;
-  return s.str();
-}
-
-// Seconds with three significant digits or so, and their unit.
-std::string seconds(double v) {
-  if (v >= 100) return fixed(v, 0) + " s";
-  if (v >= 10) return fixed(v, 1) + " s";
-  if (v >= 1) return fixed(v, 2) + " s";
-  if (v >= 0.1) return fixed(v, 3) + " s";
-  return fixed(v * 1000, v >= 0.01 ? 1 : 2) + " ms";
-}
-
-std::string megabytes(long kb) {
-  return fixed(kb / 1024.0, 1) + " MB";
 }
 
 // One line of /proc/cpuinfo or /proc/meminfo.
@@ -441,25 +309,6 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
   std::cout << "\n";
 }
 
-// A random circuit: `qubits` qubits, `gates` CNOTs on uniformly drawn pairs.
-void writeRandomCircuit(const std::string& path, int qubits, int gates, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> pick(0, qubits - 1);
-  std::ofstream out(path);
-  out << ".qubit " << qubits << "\n";
-  for (int q = 0; q < qubits; ++q)
-    out << "qubit q" << q << "\n";
-  out << ".begin\n";
-  for (int g = 0; g < gates; ++g) {
-    const int u = pick(rng);
-    int v = pick(rng);
-    while (v == u)
-      v = pick(rng);
-    out << "CNOT q" << u << " q" << v << "\n";
-  }
-  out << ".end\n";
-}
-
 // The least-squares slope of log(time) against log(sites): the power of the growth.
 double growthPower(const std::vector<std::pair<double, double>>& points) {
   double sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -544,120 +393,6 @@ void scalingTable(const Options& options, const std::string& scratch) {
   for (const std::string& g : growth)
     std::cout << (g == growth.front() ? " " : "; ") << g;
   std::cout << ".\n\n";
-}
-
-// One worker against all workers: the gridswap program itself, GRIDSWAP_THREADS=1 and
-// GRIDSWAP_THREADS=<CPUs of the affinity mask>, in alternation.
-struct WorkerPair {
-  std::vector<double> wall[2];  // wall seconds of each run: [0] one worker, [1] all workers
-  std::vector<double> cpu[2];   // CPU seconds (user + system) of each run
-  long maxRssKb[2] = {0, 0};    // the largest peak resident set of each setting's runs
-  bool finished = true;         // every run exited with status 0
-  bool identical = true;        // every run gave the bytes of the first one-worker run
-};
-
-// The bytes of a run that must not depend on the worker count: the report without its time
-// line, the mapped circuit and the layout file.
-std::string runBytes(const Run& run, const std::string& output) {
-  return reportBody(run.out) + "--circuit--\n" + readFile(output) + "--layout--\n" +
-         readFile(output + ".layout");
-}
-
-// Runs `args` (input, output, ...) with one worker and with `workers` workers in turn: 3 pairs,
-// or 7 for runs under half a second, each run with fresh output files.
-WorkerPair workerPair(const std::vector<std::string>& args, int workers,
-                      const std::string& scratch) {
-  WorkerPair pair;
-  const std::string& output = args[1];
-  std::string expected;
-  int pairs = 3;
-  for (int p = 0; p < pairs; ++p) {
-    for (int k = 0; k < 2; ++k) {
-      fs::remove(output);
-      fs::remove(output + ".layout");
-      const std::string setting = "GRIDSWAP_THREADS=" + std::to_string(k == 0 ? 1 : workers);
-      const Run run = spawnProgram(GRIDSWAP_BIN, args, {setting}, 0, scratch);
-      pair.finished = pair.finished && run.finished;
-      pair.wall[k].push_back(run.wall);
-      pair.cpu[k].push_back(run.cpu);
-      pair.maxRssKb[k] = std::max(pair.maxRssKb[k], run.maxRssKb);
-      const std::string bytes = runBytes(run, output);
-      if (expected.empty()) expected = bytes;
-      pair.identical = pair.identical && bytes == expected;
-    }
-    if (p == 0 && pair.wall[0].back() < 0.5) pairs = 7;
-  }
-  return pair;
-}
-
-// One table row: wall and CPU of each setting (medians), the ratio of the walls, the peaks.
-std::string workerRow(const WorkerPair& pair) {
-  if (!pair.finished) return "failed | | | | | | | |";
-  const double one = median(pair.wall[0]);
-  const double all = median(pair.wall[1]);
-  std::ostringstream row;
-  row << seconds(one) << " | " << seconds(all) << " | " << fixed(one / all, 2) << "x | "
-      << seconds(median(pair.cpu[0])) << " | " << seconds(median(pair.cpu[1])) << " | "
-      << megabytes(pair.maxRssKb[0]) << " | " << megabytes(pair.maxRssKb[1]) << " | "
-      << (pair.identical ? "yes" : "**NO**");
-  return row.str();
-}
-
-// The two tables of one worker against all workers: the corpus, then random circuits.
-void workersTables(const Options& options, const fs::path& dir, const std::string& scratch) {
-  const int workers = availableCpus();
-  const std::string header = "| 1 worker (wall) | " + std::to_string(workers) +
-                             " workers (wall) | ratio | " + "1 worker (CPU) | " +
-                             std::to_string(workers) + " workers (CPU) | peak memory, 1 | " +
-                             "peak memory, " + std::to_string(workers) + " | identical |\n";
-  std::cout << "## One worker against all workers\n\n"
-            << "The gridswap program itself, run with GRIDSWAP_THREADS=1 and with "
-            << "GRIDSWAP_THREADS=" << workers << " (the CPUs of the benchmark's affinity mask, "
-            << "the program's default) in alternation: 3 pairs of runs, 7 when a run takes "
-            << "under half a second; median wall-clock and CPU seconds (user + system) of the "
-            << "whole process, ratio = median wall with 1 worker / median wall with " << workers
-            << ", and the largest peak resident set of each setting's runs. "
-            << "Identical = every run gave the same report (but the time line), mapped circuit "
-            << "and layout file. Every run writes fresh output files; standard error is not a "
-            << "terminal, so no progress line is drawn.\n\n";
-  std::vector<fs::path> files;
-  if (fs::is_directory(dir)) {
-    for (const auto& entry : fs::directory_iterator(dir)) {
-      const std::string name = entry.path().filename().string();
-      if (entry.path().extension() == ".circ" &&
-          (options.only.empty() || name.find(options.only) != std::string::npos)) {
-        files.push_back(entry.path());
-      }
-    }
-  }
-  std::sort(files.begin(), files.end());
-  std::cout << "### Corpus circuits (bench/circuits, natural grid, window 3)\n\n"
-            << "| circuit | trials | 2q gates " << header
-            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
-  for (const fs::path& file : files) {
-    InterActGraph graph(file.string(), 1, 1, -1);
-    const WorkerPair pair = workerPair({file.string(), scratch + "/w.circ"}, workers, scratch);
-    std::cout << "| " << file.stem().string() << " | " << graph.qubitNum << " | " << graph.gateNum
-              << " | " << workerRow(pair) << " |\n"
-              << std::flush;
-  }
-  std::cout << "\n### Random circuits\n\n"
-            << "side x side qubits filling a side x side grid, CNOTs on uniformly drawn pairs, "
-            << "window 3; the whole program, one trial per qubit.\n\n"
-            << "| grid | trials | 2q gates " << header
-            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
-  const std::vector<std::pair<int, int>> series{{4, 1000},   {8, 1000},  {12, 1000}, {16, 1000},
-                                                {20, 1000},  {24, 1000}, {4, 10000}, {8, 10000},
-                                                {12, 10000}, {16, 10000}};
-  for (const auto& [side, gates] : series) {
-    const std::string path = scratch + "/random.circ";
-    writeRandomCircuit(path, side * side, gates, 1000u * side + gates);
-    const WorkerPair pair = workerPair({path, scratch + "/w.circ"}, workers, scratch);
-    std::cout << "| " << side << " x " << side << " | " << side * side << " | " << gates << " | "
-              << workerRow(pair) << " |\n"
-              << std::flush;
-  }
-  std::cout << "\n";
 }
 
 int usage() {
