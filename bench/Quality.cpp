@@ -70,7 +70,7 @@ struct Outcome {
 };
 
 std::string dataPath(const std::string& name) {
-  for (const char* dir : {PROJECT_DIR "/bench/quality/", PROJECT_DIR "/tests/data/qasmbench/"}) {
+  for (const char* dir : {PROJECT_DIR "/bench/quality/", PROJECT_DIR "/bench/circuits/"}) {
     const std::string path = std::string(dir) + name + ".circ";
     if (std::ifstream(path).good()) return path;
   }
@@ -83,6 +83,10 @@ Outcome mapWithPlan(const std::string& path, int W, int H, const SearchPlan& pla
                     const std::string& scratch) {
   const auto start = std::chrono::steady_clock::now();
   InterActGraph graph(path, W, H, -1);
+  if (!graph.readError.empty()) {
+    std::cerr << path << ": " << graph.readError << std::endl;
+    std::exit(1);
+  }
   const SearchResult result = searchMapping(graph, plan, threads);
   const CheckResult check = writeMapping(graph, result, scratch, scratch + ".layout");
   const auto end = std::chrono::steady_clock::now();

@@ -14,6 +14,7 @@
 #include "Generators.h"
 #include "TestUtil.h"
 #include "check/CheckMapping.h"
+#include "routing/Routers.h"
 #include "search/EffortMap.h"
 #include "search/EffortSearch.h"
 #include "search/GeneratedCircuits.h"
@@ -35,6 +36,7 @@ struct Mapped {
 Mapped mapFile(const std::string& path, int W, int H, Effort level, int threads) {
   const std::string out = testutil::tempDir() + "/mapped.circ";
   InterActGraph graph(path, W, H, -1);
+  EXPECT_EQ(graph.readError, "");
   Mapped m;
   m.result = searchMapping(graph, planFor(level, 3), threads);
   m.check = writeMapping(graph, m.result, out, out + ".layout");
@@ -160,6 +162,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandCase{"GridWithoutHeight", kGhz + " OUT 4", 2, kUsageLine},
                     CommandCase{"OverwritesInput", kGhz + " " + kGhz, 1,
                                 "Output file would overwrite the input file: " + kGhz + "\n"},
+                    CommandCase{"MissingInput", "/nonexistent-folder/in.circ OUT", 1,
+                                "Cannot open file: /nonexistent-folder/in.circ\n"},
                     CommandCase{"MissingFolder", kGhz + " /nonexistent-folder/out.circ", 1,
                                 "Cannot write file: /nonexistent-folder/out.circ\n"},
                     CommandCase{"NoQubits", kNoQubits + " OUT", 1,
@@ -277,8 +281,8 @@ TEST(ReversedRouting, BackwardsThenForwardsGivesValidMappingsOfBothDirections) {
     AllocMatrix reached;
     graph.grid.allocationMap = start;
     graph.workGrid.allocationMap = start;
-    const RouteCosts backCosts =
-        graph.routeWalk(start, reversedWalk(graph.lines), window, 1, back, &reached);
+    const RouteCosts backCosts = routeWalk(graph, graph.workspace, start, reversedWalk(graph.lines),
+                                           window, 1, back, &reached);
     testutil::writeFile(dir + "/back.out", backText.str());
     testutil::writeFile(dir + "/back.out.layout", backLayout);
     const CheckResult backCheck =
@@ -293,7 +297,7 @@ TEST(ReversedRouting, BackwardsThenForwardsGivesValidMappingsOfBothDirections) {
     fwd.layoutText = &fwdLayout;
     graph.grid.allocationMap = reached;
     graph.workGrid.allocationMap = reached;
-    graph.routeWalk(reached, graph.lines, window, 1, fwd, nullptr);
+    routeWalk(graph, graph.workspace, reached, graph.lines, window, 1, fwd, nullptr);
     testutil::writeFile(dir + "/fwd.out", fwdText.str());
     testutil::writeFile(dir + "/fwd.out.layout", fwdLayout);
     const CheckResult fwdCheck =

@@ -11,6 +11,7 @@
 
 #include "check/CheckMapping.h"
 #include "driver/Files.h"
+#include "routing/Routers.h"
 #include "search/ReversedMapping.h"
 #include "search/Walks.h"
 
@@ -29,7 +30,8 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
     RouteOutput capture;
     capture.gateSwaps = &gateSwaps;
     AllocMatrix start;
-    graph.routeWalk(result.start, reversedWalk(graph.lines), result.window, 0, capture, &start);
+    routeWalk(graph, graph.workspace, result.start, reversedWalk(graph.lines), result.window, 0,
+              capture, &start);
     writeWithSwaps(graph, start, forwardSwaps(gateSwaps), circuit, layoutText);
   } else {
     graph.grid.allocationMap = result.start;
@@ -177,6 +179,10 @@ int runMapCommand(const std::vector<std::string>& args) {
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
   InterActGraph graph(inFile, W, H, -1);
+  if (!graph.readError.empty()) {
+    std::cout << graph.readError << std::endl;
+    return 1;
+  }
   if (graph.qubitNum <= 0) {
     std::cout << "Nothing to map: the circuit declares no qubits" << std::endl;
     return 1;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "routing/Routers.h"
 #include "search/ReversedMapping.h"
 #include "search/Starts.h"
 #include "search/Walks.h"
@@ -133,9 +134,14 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   // One routing from `from`, forwards or backwards, as a candidate; `end` receives the
   // placement it ends in. A backward routing is a candidate only when it can be read back.
   // One silent routing of `walk` on a worker thread.
-  auto routeOn = [&](std::size_t /*worker*/, const AllocMatrix& from,
+  std::vector<TrialWorkspace> workspaces;
+  for (int t = 0; t < std::max(threads, 1); ++t)
+    workspaces.emplace_back(graph);
+  auto routeOn = [&](std::size_t worker, const AllocMatrix& from,
                      const std::vector<CircuitLine>& walk, int window, RouteOutput& out,
-                     AllocMatrix* end) { return graph.routeWalk(from, walk, window, 0, out, end); };
+                     AllocMatrix* end) {
+    return routeWalk(graph, workspaces[worker], from, walk, window, 0, out, end);
+  };
   auto routeOnce = [&](std::size_t worker, const AllocMatrix& from, int window, bool backwards,
                        long index, AllocMatrix* end) {
     Candidate c;

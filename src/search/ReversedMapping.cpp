@@ -44,7 +44,7 @@ RouteCosts writeWithSwaps(InterActGraph& graph, const AllocMatrix& start,
   std::vector<Location> site(graph.nodeNum);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      siteNames[y][x] = graph.idxToName[alloc[y][x]];
+      siteNames[y][x] = graph.nameOf(alloc[y][x]);
       if (alloc[y][x] >= 0 && alloc[y][x] < graph.nodeNum) site[alloc[y][x]] = {x, y};
     }
   }
@@ -57,13 +57,13 @@ RouteCosts writeWithSwaps(InterActGraph& graph, const AllocMatrix& start,
   for (const CircuitLine& line : graph.lines) {
     switch (line.kind) {
       case CircuitLine::kQubitCount:
-        if (!headerWritten) writeHeaderBlock(circuit, graph.nodeNum, graph.idxToName);
+        if (!headerWritten) writeHeaderBlock(circuit, graph);
         headerWritten = true;
         break;
       case CircuitLine::kQubitDecl:
         break;
       case CircuitLine::kBegin:
-        if (!headerWritten) writeHeaderBlock(circuit, graph.nodeNum, graph.idxToName);
+        if (!headerWritten) writeHeaderBlock(circuit, graph);
         headerWritten = true;
         circuit.write(graph.circuitText.data() + line.start, line.length) << '\n';
         break;
@@ -85,7 +85,7 @@ RouteCosts writeWithSwaps(InterActGraph& graph, const AllocMatrix& start,
         break;
       }
       case CircuitLine::kEnd:
-        layout = layoutText(alloc, width, height, graph.idxToName);
+        layout = layoutText(alloc, width, height, graph);
         restoring = count + static_cast<int>(history.size());
         circuit << ".end\n";
         break;
