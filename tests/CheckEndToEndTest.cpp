@@ -23,7 +23,7 @@ testutil::RunResult runCheck(const std::vector<std::string>& args) {
 TEST(CheckProgram, PrintsOkLineAndExitsZero) {
   const testutil::RunResult r = runCheck({kCheckDir + "small.circ", kCheckDir + "good.mapped"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "OK: 4 two-qubit gates, 1 SWAPs inserted, grid 2x2, not restored\n");
+  EXPECT_EQ(r.out, "OK: 4 two-qubit gates, 1 SWAP inserted, grid 2x2, not restored\n");
 }
 
 TEST(CheckProgram, PrintsOneFailLineAndExitsOne) {

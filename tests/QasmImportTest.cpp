@@ -29,7 +29,7 @@ std::string errorOf(const std::string& source, ImportOptions options = {}) {
 TEST(QasmImport, WritesTheCircuitFormat) {
   const CircCircuit c = convert(kHead + "qreg q[2];\ncreg c[2];\nh q[0];\ncx q[0],q[1];\n");
   EXPECT_EQ(circText(c),
-            "# converted from test.qasm by gridswap-qasm\n.qubit 2\nqubit q0\nqubit q1\n.begin\n"
+            "# converted from test.qasm by gridswap-qasm\n# creg c[2]\n.qubit 2\nqubit q0\nqubit q1\n.begin\n"
             "H q0\nCNOT q0 q1\n.end\n");
   EXPECT_EQ(c.twoQubitGates, 1);
   EXPECT_EQ(c.oneQubitGates, 1);
@@ -142,8 +142,14 @@ TEST_P(QasmReject, StopsAtTheLineWithItsReason) {
 INSTANTIATE_TEST_SUITE_P(
     Errors, QasmReject,
     testing::Values(
-        RejectCase{"ClassicalControl", kHead + "qreg q[1];\ncreg c[1];\nif (c == 1) x q[0];\n",
-                   "5: classically controlled gates (if) cannot be converted"},
+        RejectCase{"ConditionOnUnknownRegister", kHead + "qreg q[1];\ncreg c[1];\nif (d == 1) x q[0];\n",
+                   "5: unknown classical register d"},
+        RejectCase{"ControlledBarrier", kHead + "qreg q[1];\ncreg c[1];\nif (c == 1) barrier q;\n",
+                   "5: barrier cannot be classically controlled"},
+        RejectCase{"ControlledMeasureOfItsWholeRegister",
+                   kHead + "qreg q[2];\ncreg c[2];\nif (c == 1) measure q -> c;\n",
+                   "5: a controlled measure into the whole register c it tests cannot be carried "
+                   "faithfully"},
         RejectCase{"OpaqueGateUsed", kHead + "opaque magic a;\nqreg q[1];\n\nmagic q[0];\n",
                    "6: opaque gate magic cannot be converted"},
         RejectCase{"OpaqueGateInDefinition", kHead + "opaque magic a;\ngate g a {\n magic a;\n}\n",

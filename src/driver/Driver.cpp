@@ -10,6 +10,7 @@
 #include <string>
 
 #include "driver/Files.h"
+#include "driver/Trials.h"
 #include "model/InterActGraph.h"
 
 namespace {
@@ -72,35 +73,26 @@ int runGridswap(int argc, char** argv) {
   std::ofstream layout(layoutFile, std::ios::out | std::ios::trunc | std::ios::binary);
   if (!layout) fatal("Cannot write file: " + layoutFile);
 
+  const TrialOutcome trials = runTrials(graph, window);
+  if (trials.placementFailed) std::exit(1);
   int bestU = 2147483647;
   int bestR = 2147483647;
   int bestB = 0;
-  int bestWindow = window;
-  int bestSeed = -1;
-  for (int seed = 0; seed < graph.qubitNum; ++seed) {
-    graph.resetGrid();
-    if (!graph.mapToGrid(seed)) std::exit(1);
-    const int costB = graph.baselineCost();
-    RouteOutput none;
-    const RouteCosts costs = graph.routeWindowed(window, 1, none);
-    if (costs.first < bestU) {
-      bestU = costs.first;
-      bestR = costs.second;
-      bestB = costB;
-      bestWindow = window;
-      bestSeed = seed;
-    }
+  const int bestWindow = window;
+  if (trials.bestSeed >= 0) {
+    const TrialCosts& best = trials.perSeed[static_cast<std::size_t>(trials.bestSeed)];
+    bestU = best.costU;
+    bestR = best.costR;
+    bestB = best.costB;
   }
 
   // The files on disk are the best trial's: place and route that seed once more, writing.
-  if (bestSeed >= 0) {
-    graph.resetGrid();
-    graph.mapToGrid(bestSeed);
+  if (trials.bestSeed >= 0) {
     std::string layoutText;
     RouteOutput out;
     out.circuit = &circuit;
     out.layoutText = &layoutText;
-    graph.routeWindowed(window, 1, out);
+    routeSeed(graph, trials.bestSeed, window, out);
     layout << layoutText;
   }
   circuit.close();
