@@ -38,7 +38,9 @@ TEST(CheckProgram, PrintsOneFailLineAndExitsOne) {
 TEST(CheckProgram, UsageErrorExitsTwo) {
   const testutil::RunResult r = runCheck({kCheckDir + "small.circ"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>]\n");
+  EXPECT_EQ(r.out,
+            "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>] (2 or 3 file "
+            "names expected, not 1)\n");
 }
 
 TEST(CheckProgram, MissingDefaultLayoutExitsTwo) {

@@ -117,7 +117,8 @@ TEST_F(Export, CommandLine) {
   EXPECT_EQ(r.status, 1);
   writeFile(mapped, kMapped);
   r = testutil::run(command);
-  EXPECT_EQ(r.out, out + ": grid 2 x 2, 6 two-qubit gates, 1 inserted swap, 4 one-qubit gates, 1 reset\n");
+  EXPECT_EQ(r.out,
+            out + ": grid 2 x 2, 6 two-qubit gates, 1 inserted swap, 4 one-qubit gates, 1 reset\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(testutil::readFile(out), exportText(kMapped));
   r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout + " " +

@@ -29,7 +29,8 @@ std::string errorOf(const std::string& source, ImportOptions options = {}) {
 TEST(QasmImport, WritesTheCircuitFormat) {
   const CircCircuit c = convert(kHead + "qreg q[2];\ncreg c[2];\nh q[0];\ncx q[0],q[1];\n");
   EXPECT_EQ(circText(c),
-            "# converted from test.qasm by gridswap-qasm\n# creg c[2]\n.qubit 2\nqubit q0\nqubit q1\n.begin\n"
+            "# converted from test.qasm by gridswap-qasm\n# creg c[2]\n.qubit 2\nqubit q0\nqubit "
+            "q1\n.begin\n"
             "H q0\nCNOT q0 q1\n.end\n");
   EXPECT_EQ(c.twoQubitGates, 1);
   EXPECT_EQ(c.oneQubitGates, 1);
@@ -142,7 +143,8 @@ TEST_P(QasmReject, StopsAtTheLineWithItsReason) {
 INSTANTIATE_TEST_SUITE_P(
     Errors, QasmReject,
     testing::Values(
-        RejectCase{"ConditionOnUnknownRegister", kHead + "qreg q[1];\ncreg c[1];\nif (d == 1) x q[0];\n",
+        RejectCase{"ConditionOnUnknownRegister",
+                   kHead + "qreg q[1];\ncreg c[1];\nif (d == 1) x q[0];\n",
                    "5: unknown classical register d"},
         RejectCase{"ControlledBarrier", kHead + "qreg q[1];\ncreg c[1];\nif (c == 1) barrier q;\n",
                    "5: barrier cannot be classically controlled"},

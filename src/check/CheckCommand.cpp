@@ -41,9 +41,8 @@ int runCheckProgram(int argc, char** argv) {
   CLI::App app;
   std::vector<std::string> files;
   app.add_option("files", files)->expected(-1);
-  const int parsed =
-      parseCommandLine(app, std::vector<std::string>(argv + 1, argv + argc), kCheckUsage,
-                       kCheckHelp);
+  const int parsed = parseCommandLine(app, std::vector<std::string>(argv + 1, argv + argc),
+                                      kCheckUsage, kCheckHelp);
   if (parsed >= 0) return parsed;
   const std::string problem = countProblem(files.size());
   if (!problem.empty()) return usageError(kCheckUsage, problem);

@@ -198,8 +198,10 @@ CheckResult Walk::run() {
     return faultAt(mapped_.path, extra->number,
                    "unexpected line " + quoted(extra->text) + " after the end of the input");
   }
-  result.message = "OK: " + std::to_string(gates_) + (gates_ == 1 ? " two-qubit gate, " : " two-qubit gates, ") +
-                   std::to_string(mapped_.swapCount) + (mapped_.swapCount == 1 ? " SWAP inserted, grid " : " SWAPs inserted, grid ") +
+  result.message = "OK: " + std::to_string(gates_) +
+                   (gates_ == 1 ? " two-qubit gate, " : " two-qubit gates, ") +
+                   std::to_string(mapped_.swapCount) +
+                   (mapped_.swapCount == 1 ? " SWAP inserted, grid " : " SWAPs inserted, grid ") +
                    std::to_string(mapped_.width) + "x" + std::to_string(mapped_.height) + ", " +
                    (mapped_.restored() ? "restored" : "not restored");
   return result;
@@ -233,4 +235,3 @@ CheckResult checkMappingText(const std::string& inputPath, const std::string& in
   if (!result.ok()) return result;
   return checkMapped(input, mapped);
 }
-

@@ -29,8 +29,8 @@ int usageError(const std::string& usage, const std::string& problem) {
   return 2;
 }
 
-int parseCommandLine(CLI::App& app, const std::vector<std::string>& args,
-                     const std::string& usage, const std::string& help) {
+int parseCommandLine(CLI::App& app, const std::vector<std::string>& args, const std::string& usage,
+                     const std::string& help) {
   app.allow_extras();
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

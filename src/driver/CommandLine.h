@@ -22,8 +22,8 @@ int usageError(const std::string& usage, const std::string& problem);
 // option named "files" with any count. Returns -1 when the program should go on; otherwise it
 // has printed the help text or the usage error, and returns the exit status. An unknown option
 // or an argument left over, a missing value and a value given to a flag are usage errors.
-int parseCommandLine(CLI::App& app, const std::vector<std::string>& args,
-                     const std::string& usage, const std::string& help);
+int parseCommandLine(CLI::App& app, const std::vector<std::string>& args, const std::string& usage,
+                     const std::string& help);
 
 // A whole number from `low` to `high` written in decimal digits only; false otherwise.
 bool parseWholeNumber(const std::string& text, long long low, long long high, long long* value);

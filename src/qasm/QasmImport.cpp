@@ -381,7 +381,8 @@ CircCircuit Importer::finish(const std::string& sourceName) {
   if (out_.qubits.empty()) throw QasmError(0, "no quantum register is declared");
   out_.comments.push_back("converted from " + sourceName + " by gridswap-qasm");
   out_.comments.insert(out_.comments.end(), cregComments_.begin(), cregComments_.end());
-  if (droppedMeasure_) out_.comments.push_back("measure statements dropped unchecked");
+  if (droppedMeasure_)
+    out_.comments.push_back("--ignore-measure: measure statements dropped unchecked");
   return std::move(out_);
 }
 

@@ -61,7 +61,11 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   out.layoutText = &result.layout;
   result.swaps = routeSeed(graph, result.trials.bestSeed, options.window, out).first;
   result.mapped = mapped.str();
+  verifyAndExport(result, names);
+  return result;
+}
 
+void verifyAndExport(MapResult& result, const MapNames& names) {
   const std::string layoutName = defaultLayoutPath(names.mapped);
   const CheckResult verdict =
       checkMappingText(importedName(names.mapped), result.circuit, names.mapped, result.mapped,
@@ -77,8 +81,7 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
                                                       layoutName, textLines(result.layout), &read);
   if (!readBack.ok()) throw MapError("Internal error: " + readBack.message);
   const std::string title = names.source + " mapped by gridswap-qasm (window " +
-                            std::to_string(options.window) + ", placement seed " +
+                            std::to_string(result.window) + ", placement seed " +
                             std::to_string(result.trials.bestSeed) + ")";
   result.qasm = exportQasm(read, &result.exported, title);
-  return result;
 }

@@ -56,3 +56,7 @@ struct MapNames {
 // import or the export stops, and MapError when the grid is too small for the program, the
 // circuit is refused, or the verification fails (an internal error).
 MapResult mapQasm(const std::string& source, const MapNames& names, const MapOptions& options);
+
+// The last steps of mapQasm: checks result.mapped and result.layout against result.circuit as
+// gridswap-check does, then exports them into result.qasm. Throws MapError when the check fails.
+void verifyAndExport(MapResult& result, const MapNames& names);

@@ -29,13 +29,14 @@ const char kImportUsage[] = "gridswap-qasm import [--ignore-measure] IN.qasm OUT
 const char kExportUsage[] = "gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm";
 
 const char kToolHelp[] =
-    "Usage: gridswap-qasm map [options] IN.qasm OUT.qasm\n"
-    "       gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ\n"
-    "       gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm\n"
+    "Usage: gridswap-qasm map|import|export [options] FILE...\n"
     "\n"
-    "  map     maps an OpenQASM 2.0 program onto a nearest-neighbour grid in one verified step\n"
-    "  import  converts an OpenQASM 2.0 program into gridswap's circuit format\n"
-    "  export  writes a mapped circuit and its layout as OpenQASM 2.0 on the grid's qubits\n"
+    "  gridswap-qasm map [options] IN.qasm OUT.qasm\n"
+    "      maps an OpenQASM 2.0 program onto a nearest-neighbour grid in one verified step\n"
+    "  gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ\n"
+    "      converts an OpenQASM 2.0 program into gridswap's circuit format\n"
+    "  gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm\n"
+    "      writes a mapped circuit and its layout as OpenQASM 2.0 on the grid's qubits\n"
     "\n"
     "\"gridswap-qasm COMMAND --help\" describes a command.\n";
 
@@ -114,10 +115,12 @@ std::string outputClash(const std::vector<std::string>& inputs,
                         const std::vector<std::string>& outputs) {
   for (std::size_t k = 0; k < outputs.size(); ++k) {
     for (const std::string& in : inputs) {
-      if (sameFile(in, outputs[k])) return "Output file would overwrite the input file: " + outputs[k];
+      if (sameFile(in, outputs[k]))
+        return "Output file would overwrite the input file: " + outputs[k];
     }
     for (std::size_t j = 0; j < k; ++j) {
-      if (sameFile(outputs[j], outputs[k])) return "Two outputs would be the same file: " + outputs[k];
+      if (sameFile(outputs[j], outputs[k]))
+        return "Two outputs would be the same file: " + outputs[k];
     }
   }
   return "";
@@ -171,7 +174,8 @@ int runMap(const std::vector<std::string>& args) {
   long long number = 0;
   if (app.count("--window")) {
     if (!parseWholeNumber(window, 0, 2147483647, &number)) {
-      return usageError(kMapUsage, "--window needs a whole number from 0 up, not \"" + window + "\"");
+      return usageError(kMapUsage,
+                        "--window needs a whole number from 0 up, not \"" + window + "\"");
     }
     options.window = static_cast<int>(number);
   }
@@ -232,7 +236,8 @@ int runMap(const std::vector<std::string>& args) {
             << countOf(result.swaps, "SWAP") << " inserted"
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
             << result.window << ", "
-            << (trials == 1 ? std::string("1 trial") : "best of " + std::to_string(trials) + " trials")
+            << (trials == 1 ? std::string("1 trial")
+                            : "best of " + std::to_string(trials) + " trials")
             << "), verified, " << seconds << " s" << std::endl;
   return 0;
 }
