@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <regex>
+#include <thread>
 
 #include "TestUtil.h"
+#include "driver/AtomicFiles.h"
 
 using testutil::readFile;
 using testutil::writeFile;
@@ -412,5 +418,40 @@ INSTANTIATE_TEST_SUITE_P(
                                    {"--native", "DIR/n.circ", "IN", "DIR/none/x.qasm"},
                                    "Cannot write file: DIR/none/x.qasm"}),
     [](const testing::TestParamInfo<MapFailureCase>& info) { return info.param.name; });
+
+// --- Outputs written whole or not at all ----------------------------------------------------
+
+// A write interrupted by SIGTERM (here while its temporary file is being filled) leaves the old
+// file as it was and no temporary file; had it finished first, the new file is complete.
+TEST(AtomicFiles, InterruptedWriteLeavesTheOldFileAndNoTemporaryFile) {
+  const std::string dir = testutil::tempDir();
+  const std::string path = dir + "/out.qasm";
+  writeFile(path, "old\n");
+  const std::string text(64 << 20, 'x');
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::string failed;
+    _exit(writeFilesAtomically({{path, text}}, &failed) ? 0 : 3);
+  }
+  bool sawTemporary = false;
+  for (int k = 0; k < 2000 && !sawTemporary; ++k) {
+    for (const std::string& name : folderEntries(dir))
+      sawTemporary = sawTemporary || name.rfind(".gridswap-tmp-", 0) == 0;
+    if (!sawTemporary) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  kill(child, SIGTERM);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(sawTemporary);
+  EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"out.qasm"});
+  if (WIFSIGNALED(status)) {
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(readFile(path), "old\n");
+  } else {
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(path).size(), text.size());
+  }
+}
 
 }  // namespace
