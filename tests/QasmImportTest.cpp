@@ -60,6 +60,26 @@ TEST(QasmImport, MeasureResetAndBarrierBecomeComments) {
   EXPECT_EQ(c.oneQubitGates + c.twoQubitGates, 0);
 }
 
+// Registers become header lines; a condition stands before each line its statement becomes,
+// decompositions included, but never before a barrier.
+TEST(QasmImport, ConditionsStandBeforeEveryLineTheyControl) {
+  const CircCircuit c =
+      convert(kHead +
+              "gate g a,b { cx a,b; barrier a; h b; }\nqreg q[2];\ncreg c[2];\n"
+              "creg d[1];\nif(c==2) g q[0],q[1];\nif(d==0) measure q[1] -> c[0];\n"
+              "if(c==1) reset q;\n");
+  EXPECT_EQ(c.comments, (std::vector<std::string>{"converted from test.qasm by gridswap-qasm",
+                                                  "creg c[2]", "creg d[1]"}));
+  EXPECT_EQ(c.lines,
+            (std::vector<std::string>{"# if c==2", "CNOT q0 q1", "# barrier q0", "# if c==2",
+                                      "H q1", "# if d==0", "# measure q1 -> c[0]", "# if c==1",
+                                      "# reset q0", "# if c==1", "# reset q1"}));
+  EXPECT_EQ(c.conditions, 4);
+  EXPECT_EQ(c.measurements, 1);
+  EXPECT_EQ(c.resets, 2);
+  EXPECT_EQ(c.barriers, 1);
+}
+
 TEST(QasmImport, BroadcastsWholeRegisters) {
   const CircCircuit c = convert(kHead +
                                 "qreg a[2];\nqreg b[2];\nh a;\ncx a, b;\ncx a[0], b;\n"
