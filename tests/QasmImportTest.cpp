@@ -74,7 +74,7 @@ TEST(QasmImport, ConditionsStandBeforeEveryLineTheyControl) {
             (std::vector<std::string>{"# if c==2", "CNOT q0 q1", "# barrier q0", "# if c==2",
                                       "H q1", "# if d==0", "# measure q1 -> c[0]", "# if c==1",
                                       "# reset q0", "# if c==1", "# reset q1"}));
-  EXPECT_EQ(c.conditions, 4);
+  EXPECT_EQ(c.conditions, 5);
   EXPECT_EQ(c.measurements, 1);
   EXPECT_EQ(c.resets, 2);
   EXPECT_EQ(c.barriers, 1);
