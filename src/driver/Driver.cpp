@@ -10,7 +10,7 @@
 #include <string>
 
 #include "driver/Files.h"
-#include "driver/Trials.h"
+#include "driver/TrialLoop.h"
 #include "model/InterActGraph.h"
 
 namespace {

@@ -2,7 +2,6 @@
 // export. Nothing is written here; the caller writes the texts of the result.
 #include "qasm/QasmMap.h"
 
-#include <cstdlib>
 #include <sstream>
 
 #include "check/CheckMapping.h"
@@ -16,11 +15,6 @@ std::string importedName(const std::string& mappedName) {
   const std::size_t at = mappedName.rfind(".mapped");
   if (at == std::string::npos) return mappedName + ".in";
   return mappedName.substr(0, at) + mappedName.substr(at + 7);
-}
-
-// Passes the thread count to the trial driver the way gridswap takes it.
-void setTrialThreads(int threads) {
-  if (threads > 0) setenv("GRIDSWAP_THREADS", std::to_string(threads).c_str(), 1);
 }
 
 }  // namespace
@@ -50,8 +44,7 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   result.height = graph.workGrid.height;
   result.twoQubitGates = graph.gateNum;
 
-  setTrialThreads(options.threads);
-  result.trials = runTrials(graph, options.window);
+  result.trials = runTrials(graph, options.window, options.threads);
   if (result.trials.placementFailed || result.trials.bestSeed < 0) {
     throw MapError("Internal error: no placement of " + names.source + " could be made");
   }

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "driver/Trials.h"
+#include "driver/TrialLoop.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
 
@@ -13,7 +13,7 @@ struct MapOptions {
   int height = 0;
   int window = 3;              // the router's look-ahead window
   bool ignoreMeasure = false;  // drop measure statements unchecked, as import does
-  int threads = 0;             // worker threads for the trials; 0 leaves GRIDSWAP_THREADS as it is
+  int threads = 0;             // worker threads for the trials; 0 for the trial driver's default
 };
 
 // Everything one `map` produced: the counts of its summary, every trial's costs and the seed

@@ -22,8 +22,10 @@ struct TrialOutcome {
 
 // Runs gridswap's trials on a circuit read into `graph`: for every seed from 0 to qubitNum-1,
 // greedy placement from that seed, the baseline price and the windowed routing with `window`,
-// writing nothing. Keeps the first seed with the smallest costU.
-TrialOutcome runTrials(InterActGraph& graph, int window);
+// writing nothing. Keeps the first seed with the smallest costU. `workers` is the number of
+// worker threads asked for (0: the driver's default); the results do not depend on it, and this
+// driver runs every trial on the calling thread.
+TrialOutcome runTrials(InterActGraph& graph, int window, int workers = 0);
 
 // Places and routes one seed again, writing the mapped circuit and layout to `out`.
 RouteCosts routeSeed(InterActGraph& graph, int seed, int window, RouteOutput& out);

@@ -1,6 +1,6 @@
-#include "driver/Trials.h"
+#include "driver/TrialLoop.h"
 
-TrialOutcome runTrials(InterActGraph& graph, int window) {
+TrialOutcome runTrials(InterActGraph& graph, int window, int /*workers*/) {
   TrialOutcome outcome;
   int bestU = 2147483647;
   for (int seed = 0; seed < graph.qubitNum; ++seed) {
