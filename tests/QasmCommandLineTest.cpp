@@ -246,6 +246,12 @@ TEST_F(MapCommand, WritesTheProgramAndOneSummaryLine) {
   const std::string qasm = readFile(out);
   EXPECT_NE(qasm.find("\nqreg q[6];\ncreg c[5];\n"), std::string::npos) << qasm;
   EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"in.qasm", "out.qasm"}));
+  // One of everything is counted in the singular.
+  writeFile(in, "qreg q[1];\ncreg c[1];\nmeasure q[0] -> c[0];\n");
+  EXPECT_EQ(withoutTime(runQasm({"map", in, out}).out),
+            out +
+                ": 1 qubit on 1 x 1, 0 two-qubit gates, 0 SWAPs inserted, 1 measurement "
+                "(window 3, 1 trial), verified, T s\n");
 }
 
 // Every option, in both spellings: the files and summaries they give.
