@@ -286,6 +286,22 @@ TEST_F(MapCommand, TakesEveryOption) {
                                     "(window 3, best of 2 trials), verified, T s\n");
 }
 
+// Without --threads the workers come from GRIDSWAP_THREADS, checked as gridswap checks it; the
+// program written does not depend on the number of workers.
+TEST_F(MapCommand, WorkersFromTheEnvironmentGiveTheSameProgram) {
+  const std::string bin = GRIDSWAP_QASM_BIN;
+  const std::string one = dir + "/one.qasm";
+  ASSERT_EQ(runQasm({"map", "--threads", "1", in, one}).status, 0);
+  const Ran r = runProgram("GRIDSWAP_THREADS=3 " + bin, {"map", in, out});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(readFile(out), readFile(one));
+  const Ran bad = runProgram("GRIDSWAP_THREADS=0 " + bin, {"map", in, out});
+  EXPECT_EQ(bad.out,
+            "Invalid GRIDSWAP_THREADS=\"0\": the number of worker threads must be a whole number "
+            "from 1 to 1024\n");
+  EXPECT_EQ(bad.status, 1);
+}
+
 // A usage error, its line after the usage, and that it leaves the output alone.
 struct MapUsageCase {
   std::string name;

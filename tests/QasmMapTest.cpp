@@ -337,10 +337,10 @@ TEST_P(SameAsGridswap, WritesGridswapsMappedCircuitAndLayout) {
   EXPECT_EQ(testutil::readFile(dir + "/out.circ"), r.mapped);
   EXPECT_EQ(testutil::readFile(dir + "/out.circ.layout"), r.layout);
   // The kept seed is the first with the fewest SWAPs among all trials.
-  ASSERT_EQ(r.trials.perSeed.size(), static_cast<std::size_t>(r.qubits));
+  ASSERT_EQ(r.trials.size(), static_cast<std::size_t>(r.qubits));
   for (int seed = 0; seed < r.qubits; ++seed) {
-    const int cost = r.trials.perSeed[static_cast<std::size_t>(seed)].costU;
-    EXPECT_TRUE(seed < r.trials.bestSeed ? cost > r.swaps : cost >= r.swaps) << seed;
+    const int cost = r.trials[static_cast<std::size_t>(seed)].costU;
+    EXPECT_TRUE(seed < r.bestSeed ? cost > r.swaps : cost >= r.swaps) << seed;
   }
 }
 

@@ -7,6 +7,10 @@
 #include "check/CheckMapping.h"
 #include "check/MappedCircuit.h"
 #include "check/TextLines.h"
+#include "driver/Progress.h"
+#include "driver/TrialRunner.h"
+#include "driver/Workers.h"
+#include "model/TrialWorkspace.h"
 
 namespace {
 
@@ -37,22 +41,35 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   }
   // A 1 x 1 request is enlarged to the smallest grid for the qubits, as gridswap's default.
   std::istringstream in(result.circuit);
-  InterActGraph graph(in, importedName(names.mapped), chosen ? options.width : 1,
-                      chosen ? options.height : 1, -1);
-  if (!graph.readError.empty()) throw MapError(names.source + ": " + graph.readError);
-  result.width = graph.workGrid.width;
-  result.height = graph.workGrid.height;
-  result.twoQubitGates = graph.gateNum;
+  const CircuitModel model(in, importedName(names.mapped), chosen ? options.width : 1,
+                           chosen ? options.height : 1, -1);
+  if (!model.readError.empty()) throw MapError(names.source + ": " + model.readError);
+  result.width = model.gridWidth;
+  result.height = model.gridHeight;
+  result.twoQubitGates = model.gateNum;
 
-  result.trials = runTrials(graph, options.window, options.threads);
-  if (result.trials.placementFailed || result.trials.bestSeed < 0) {
-    throw MapError("Internal error: no placement of " + names.source + " could be made");
+  // gridswap's trials, on as many workers as asked; the results do not depend on their number.
+  const int workers = options.threads > 0 ? options.threads : availableCpus();
+  Progress quiet(nullptr, model.qubitNum);
+  result.trials = runAllTrials(model, options.window, workers, fastSteps(), quiet);
+  for (const TrialResult& trial : result.trials) {
+    if (trial.status == TrialStatus::kOutOfMemory) throw MapError("Out of memory");
+    if (trial.status != TrialStatus::kDone) {
+      throw MapError("Internal error: a placement trial of " + names.source + " failed");
+    }
   }
+  result.bestSeed = bestTrial(result.trials);
+  if (result.bestSeed < 0) throw MapError("Internal error: no trial of " + names.source + " ran");
+  result.swaps = result.trials[static_cast<std::size_t>(result.bestSeed)].costU;
+
+  // The files are the kept trial's: place and route that seed once more, writing, as gridswap.
+  TrialWorkspace ws(model);
+  fastSteps().place(model, ws, result.bestSeed, nullptr);
   std::ostringstream mapped;
   RouteOutput out;
   out.circuit = &mapped;
   out.layoutText = &result.layout;
-  result.swaps = routeSeed(graph, result.trials.bestSeed, options.window, out).first;
+  fastSteps().route(model, ws, options.window, 1, out);
   result.mapped = mapped.str();
   verifyAndExport(result, names);
   return result;
@@ -75,6 +92,6 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
   if (!readBack.ok()) throw MapError("Internal error: " + readBack.message);
   const std::string title = names.source + " mapped by gridswap-qasm (window " +
                             std::to_string(result.window) + ", placement seed " +
-                            std::to_string(result.trials.bestSeed) + ")";
+                            std::to_string(result.bestSeed) + ")";
   result.qasm = exportQasm(read, &result.exported, title);
 }

@@ -3,7 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "driver/TrialLoop.h"
+#include <vector>
+
+#include "driver/Trials.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
 
@@ -13,7 +15,7 @@ struct MapOptions {
   int height = 0;
   int window = 3;              // the router's look-ahead window
   bool ignoreMeasure = false;  // drop measure statements unchecked, as import does
-  int threads = 0;             // worker threads for the trials; 0 for the trial driver's default
+  int threads = 0;             // worker threads for the trials; 0 for every CPU the process may use
 };
 
 // Everything one `map` produced: the counts of its summary, every trial's costs and the seed
@@ -24,15 +26,16 @@ struct MapResult {
   int height = 0;
   int window = 3;
   long long twoQubitGates = 0;
-  int swaps = 0;             // SWAPs inserted by the kept trial (its costU)
-  TrialOutcome trials;       // every seed's costs and the seed kept
-  CircCircuit imported;      // the import, with its counts
-  std::string circuit;       // the imported circuit in gridswap's format
-  std::string mapped;        // gridswap's mapped circuit of the kept seed
-  std::string layout;        // its layout file (the placement at the end)
-  std::string qasm;          // the exported OpenQASM program
-  ExportCounts exported;     // what the export wrote
-  std::string verification;  // the checker's "OK: ..." line
+  int swaps = 0;                    // SWAPs inserted by the kept trial (its costU)
+  std::vector<TrialResult> trials;  // every seed's costs, in seed order
+  int bestSeed = -1;                // the seed kept: the first with the fewest SWAPs
+  CircCircuit imported;             // the import, with its counts
+  std::string circuit;              // the imported circuit in gridswap's format
+  std::string mapped;               // gridswap's mapped circuit of the kept seed
+  std::string layout;               // its layout file (the placement at the end)
+  std::string qasm;                 // the exported OpenQASM program
+  ExportCounts exported;            // what the export wrote
+  std::string verification;         // the checker's "OK: ..." line
 };
 
 // A program that cannot be mapped, or a mapping that failed its verification: the whole line

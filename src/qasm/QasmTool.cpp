@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "driver/AtomicFiles.h"
 #include "driver/CommandLine.h"
 #include "driver/Files.h"
+#include "driver/Workers.h"
 #include "model/InterActGraph.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
@@ -55,7 +57,8 @@ const char kMapHelp[] =
     "  --window N        the router's look-ahead window, a whole number from 0 up (default 3)\n"
     "  --ignore-measure  drops measure statements unchecked, for sources that measure\n"
     "                    registers they never declare\n"
-    "  --threads N       worker threads for the trials, from 1 to 1024, as GRIDSWAP_THREADS\n"
+    "  --threads N       worker threads for the trials, from 1 to 1024 (default: as the\n"
+    "                    GRIDSWAP_THREADS variable says for gridswap, else one per CPU)\n"
     "  --native FILE     also writes gridswap's own mapped circuit to FILE and its layout to\n"
     "                    FILE.layout\n"
     "  -h, --help        prints this help\n";
@@ -180,9 +183,9 @@ int runMap(const std::vector<std::string>& args) {
     options.window = static_cast<int>(number);
   }
   if (app.count("--threads")) {
-    if (!parseWholeNumber(threads, 1, 1024, &number)) {
-      return usageError(kMapUsage,
-                        "--threads needs a whole number from 1 to 1024, not \"" + threads + "\"");
+    if (!parseWholeNumber(threads, 1, kMaxWorkers, &number)) {
+      return usageError(kMapUsage, "--threads needs a whole number from 1 to " +
+                                       std::to_string(kMaxWorkers) + ", not \"" + threads + "\"");
     }
     options.threads = static_cast<int>(number);
   }
@@ -191,6 +194,14 @@ int runMap(const std::vector<std::string>& args) {
   }
   if (files.size() != 2) {
     return usageError(kMapUsage, "2 file names expected, not " + std::to_string(files.size()));
+  }
+
+  // Without --threads the workers are as GRIDSWAP_THREADS sets them for gridswap.
+  if (!app.count("--threads")) {
+    std::string error;
+    if (!workersFromSetting(std::getenv("GRIDSWAP_THREADS"), options.threads, error)) {
+      return fail(error);
+    }
   }
 
   timespec start;
@@ -228,7 +239,7 @@ int runMap(const std::vector<std::string>& args) {
   if (!writeOutputs(written)) return 1;
 
   const ExportCounts& c = result.exported;
-  const int trials = static_cast<int>(result.trials.perSeed.size());
+  const int trials = static_cast<int>(result.trials.size());
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", secondsSince(start));
   std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << result.width << " x "
