@@ -150,29 +150,48 @@ TEST_P(MapCommand, AnswersWithStatusAndMessage) {
 
 const std::string kGhz = std::string(EXAMPLES_DIR) + "/ghz10.circ";
 const std::string kNoQubits = circuitFile(".qubit 0\n.begin\n.end\n");
-const std::string kUsageLine = std::string(kEffortMapUsage) + "\n";
+const std::string kUsageLine = std::string(kEffortMapUsage);
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MapCommand,
-    testing::Values(CommandCase{"Help", "--help", 0, kUsageLine},
-                    CommandCase{"NoFiles", "", 2, kUsageLine},
-                    CommandCase{"UnknownLevel", "--effort most " + kGhz + " OUT", 2, kUsageLine},
-                    CommandCase{"ZeroThreads", "--threads=0 " + kGhz + " OUT", 2, kUsageLine},
-                    CommandCase{"UnknownOption", "--fast " + kGhz + " OUT", 2, kUsageLine},
-                    CommandCase{"GridWithoutHeight", kGhz + " OUT 4", 2, kUsageLine},
-                    CommandCase{"OverwritesInput", kGhz + " " + kGhz, 1,
-                                "Output file would overwrite the input file: " + kGhz + "\n"},
-                    CommandCase{"MissingInput", "/nonexistent-folder/in.circ OUT", 1,
-                                "Cannot open file: /nonexistent-folder/in.circ\n"},
-                    CommandCase{"MissingFolder", kGhz + " /nonexistent-folder/out.circ", 1,
-                                "Cannot write file: /nonexistent-folder/out.circ\n"},
-                    CommandCase{"NoQubits", kNoQubits + " OUT", 1,
-                                "Nothing to map: the circuit declares no qubits\n"},
-                    CommandCase{"MaxOnGhz", "--effort=max --threads 2 " + kGhz + " OUT 4 4 3", 0,
-                                "effort=max, grid=4x4, window size=3, costR=0, costU= 0\n"},
-                    CommandCase{"DefaultOnGhz", "--effort default " + kGhz + " OUT 4 4 3", 0,
-                                "effort=default, grid=4x4, window size=3, costR=10, costU= 5\n"}),
+    testing::Values(
+        CommandCase{"Help", "--help", 0, kUsageLine + "\n"},
+        CommandCase{"NoFiles", "", 2, kUsageLine + " (2, 4 or 5 arguments expected, not 0)\n"},
+        CommandCase{"UnknownLevel", "--effort most " + kGhz + " OUT", 2,
+                    kUsageLine + " (--effort needs default, more or max, not \"most\")\n"},
+        CommandCase{"EffortWithoutValue", "--effort", 2,
+                    kUsageLine + " (--effort needs a value)\n"},
+        CommandCase{"ZeroThreads", "--threads=0 " + kGhz + " OUT", 2,
+                    kUsageLine + " (--threads needs a whole number from 1 to 1024, not \"0\")\n"},
+        CommandCase{"UnknownOption", "--fast " + kGhz + " OUT", 2,
+                    kUsageLine + " (unknown option --fast)\n"},
+        CommandCase{"GridWithoutHeight", kGhz + " OUT 4", 2,
+                    kUsageLine + " (2, 4 or 5 arguments expected, not 3)\n"},
+        CommandCase{"GridNotANumber", kGhz + " OUT 4 x4", 2,
+                    kUsageLine + " (the grid and the window need whole numbers, not \"x4\")\n"},
+        CommandCase{"OverwritesInput", kGhz + " " + kGhz, 1,
+                    "Output file would overwrite the input file: " + kGhz + "\n"},
+        CommandCase{"MissingInput", "/nonexistent-folder/in.circ OUT", 1,
+                    "Cannot open file: /nonexistent-folder/in.circ\n"},
+        CommandCase{"MissingFolder", kGhz + " /nonexistent-folder/out.circ", 1,
+                    "Cannot write file: /nonexistent-folder/out.circ\n"},
+        CommandCase{"NoQubits", kNoQubits + " OUT", 1,
+                    "Nothing to map: the circuit declares no qubits\n"},
+        CommandCase{"MaxOnGhz", "--effort=max --threads 2 " + kGhz + " OUT 4 4 3", 0,
+                    "effort=max, grid=4x4, window size=3, costR=0, costU= 0\n"},
+        CommandCase{"DefaultOnGhz", "--effort default " + kGhz + " OUT 4 4 3", 0,
+                    "effort=default, grid=4x4, window size=3, costR=10, costU= 5\n"}),
     [](const testing::TestParamInfo<CommandCase>& info) { return info.param.name; });
+
+// gridswap-qasm map takes the same levels and refuses any other.
+TEST(QasmMapEffort, UnknownLevelIsAUsageError) {
+  const testutil::RunResult r =
+      testutil::run(std::string(GRIDSWAP_QASM_BIN) + " map --effort best in.qasm out.qasm 2>&1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            "Usage: gridswap-qasm map [options] IN.qasm OUT.qasm (--effort needs default, more or "
+            "max, not \"best\")\n");
+}
 
 class EffortThreads : public testing::TestWithParam<Effort> {};
 

@@ -277,7 +277,7 @@ circsim::State randomState(std::size_t qubits) {
 
 // The whole check of one program: maps, verifies, reads back, and for grids of up to 12 sites
 // computes the same state and bits.
-void roundTrip(const std::string& dir, const std::string& file) {
+void roundTrip(const std::string& dir, const std::string& file, MapOptions options = {}) {
   if (file == "absent") GTEST_SKIP() << dir << " does not exist here";
 #ifdef GRIDSWAP_SANITIZE
   // The largest programs take minutes under the sanitizers; the plain build maps them all.
@@ -291,7 +291,7 @@ void roundTrip(const std::string& dir, const std::string& file) {
 #endif
   MapResult r;
   try {
-    r = mapProgram(dir, file);
+    r = mapProgram(dir, file, options);
   } catch (const std::exception& e) {
     FAIL() << e.what();
   }
@@ -313,6 +313,29 @@ TEST_P(SharedRoundTrip, MapsAndReadsBackAsTheSameProgram) {
 TEST_P(QualityRoundTrip, MapsAndReadsBackAsTheSameProgram) {
   roundTrip(kQualityPrograms, GetParam());
 }
+
+class EffortRoundTrip : public testing::TestWithParam<std::tuple<std::string, Effort>> {};
+
+// Every effort level's mapping passes the same round trip as gridswap's.
+TEST_P(EffortRoundTrip, MapsAndReadsBackAsTheSameProgram) {
+  MapOptions options;
+  options.effort = std::get<1>(GetParam());
+  options.threads = 2;
+  roundTrip(kRepoPrograms, std::get<0>(GetParam()), options);
+}
+
+INSTANTIATE_TEST_SUITE_P(Repository, EffortRoundTrip,
+                         testing::Combine(testing::ValuesIn(programsIn(kRepoPrograms)),
+                                          testing::Values(Effort::kMore, Effort::kMax)),
+                         [](const testing::TestParamInfo<std::tuple<std::string, Effort>>& info) {
+                           std::string name = std::get<0>(info.param);
+                           name = name.substr(0, name.rfind('.'));
+                           for (char& c : name) {
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name +
+                                  (std::get<1>(info.param) == Effort::kMore ? "_more" : "_max");
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Repository, RoundTrip, testing::ValuesIn(programsIn(kRepoPrograms)),
                          caseName);

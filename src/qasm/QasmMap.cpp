@@ -10,7 +10,9 @@
 #include "driver/Progress.h"
 #include "driver/TrialRunner.h"
 #include "driver/Workers.h"
+#include "model/InterActGraph.h"
 #include "model/TrialWorkspace.h"
+#include "search/EffortMap.h"
 
 namespace {
 
@@ -50,6 +52,21 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
 
   // gridswap's trials, on as many workers as asked; the results do not depend on their number.
   const int workers = options.threads > 0 ? options.threads : availableCpus();
+  if (options.effort != Effort::kDefault) {
+    // The effort search over placements and windows, on a graph of the same circuit.
+    std::istringstream again(result.circuit);
+    InterActGraph graph(again, importedName(names.mapped), chosen ? options.width : 1,
+                        chosen ? options.height : 1, -1);
+    if (graph.qubitNum <= 0) throw MapError("Nothing to map: the circuit declares no qubits");
+    const SearchResult found =
+        searchMapping(graph, planFor(options.effort, options.window), workers);
+    renderMapping(graph, found, result.mapped, result.layout);
+    result.swaps = found.costs.first;
+    result.window = found.window;
+    result.searched = true;
+    verifyAndExport(result, names);
+    return result;
+  }
   Progress quiet(nullptr, model.qubitNum);
   result.trials = runAllTrials(model, options.window, workers, fastSteps(), quiet);
   for (const TrialResult& trial : result.trials) {
@@ -90,8 +107,10 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
   const CheckResult readBack = readMappedCircuitLines(names.mapped, textLines(result.mapped),
                                                       layoutName, textLines(result.layout), &read);
   if (!readBack.ok()) throw MapError("Internal error: " + readBack.message);
-  const std::string title = names.source + " mapped by gridswap-qasm (window " +
-                            std::to_string(result.window) + ", placement seed " +
-                            std::to_string(result.bestSeed) + ")";
+  const std::string title =
+      names.source + " mapped by gridswap-qasm (window " + std::to_string(result.window) +
+      (result.searched ? std::string(", effort search")
+                       : ", placement seed " + std::to_string(result.bestSeed)) +
+      ")";
   result.qasm = exportQasm(read, &result.exported, title);
 }

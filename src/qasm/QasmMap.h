@@ -8,6 +8,7 @@
 #include "driver/Trials.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
+#include "search/EffortSearch.h"
 
 // How `map` maps a program.
 struct MapOptions {
@@ -16,6 +17,7 @@ struct MapOptions {
   int window = 3;              // the router's look-ahead window
   bool ignoreMeasure = false;  // drop measure statements unchecked, as import does
   int threads = 0;             // worker threads for the trials; 0 for every CPU the process may use
+  Effort effort = Effort::kDefault;  // how hard to search; the default is gridswap's trials
 };
 
 // Everything one `map` produced: the counts of its summary, every trial's costs and the seed
@@ -29,6 +31,7 @@ struct MapResult {
   int swaps = 0;                    // SWAPs inserted by the kept trial (its costU)
   std::vector<TrialResult> trials;  // every seed's costs, in seed order
   int bestSeed = -1;                // the seed kept: the first with the fewest SWAPs
+  bool searched = false;            // found by the effort search instead of gridswap's trials
   CircCircuit imported;             // the import, with its counts
   std::string circuit;              // the imported circuit in gridswap's format
   std::string mapped;               // gridswap's mapped circuit of the kept seed

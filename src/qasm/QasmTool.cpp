@@ -57,6 +57,10 @@ const char kMapHelp[] =
     "  --window N        the router's look-ahead window, a whole number from 0 up (default 3)\n"
     "  --ignore-measure  drops measure statements unchecked, for sources that measure\n"
     "                    registers they never declare\n"
+    "  --effort LEVEL    default (gridswap's trials), more (about 10 times the work: more\n"
+    "                    windows and starting placements, forward-backward refinement) or max\n"
+    "                    (about 100 times); every level is verified, none needs more SWAPs\n"
+    "                    than default\n"
     "  --threads N       worker threads for the trials, from 1 to 1024 (default: as the\n"
     "                    GRIDSWAP_THREADS variable says for gridswap, else one per CPU)\n"
     "  --native FILE     also writes gridswap's own mapped circuit to FILE and its layout to\n"
@@ -157,9 +161,11 @@ int runMap(const std::vector<std::string>& args) {
   std::string window;
   std::string threads;
   std::string native;
+  std::string effort;
   bool ignoreMeasure = false;
   std::vector<std::string> files;
   app.add_option("--grid", grid)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--effort", effort)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--window", window)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--threads", threads)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--native", native)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -188,6 +194,9 @@ int runMap(const std::vector<std::string>& args) {
                                        std::to_string(kMaxWorkers) + ", not \"" + threads + "\"");
     }
     options.threads = static_cast<int>(number);
+  }
+  if (app.count("--effort") && !parseEffort(effort, &options.effort)) {
+    return usageError(kMapUsage, "--effort needs default, more or max, not \"" + effort + "\"");
   }
   if (app.count("--native") && native.empty()) {
     return usageError(kMapUsage, "--native needs a file name");
@@ -247,8 +256,9 @@ int runMap(const std::vector<std::string>& args) {
             << countOf(result.swaps, "SWAP") << " inserted"
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
             << result.window << ", "
-            << (trials == 1 ? std::string("1 trial")
-                            : "best of " + std::to_string(trials) + " trials")
+            << (result.searched ? "effort " + effort
+                : trials == 1   ? std::string("1 trial")
+                                : "best of " + std::to_string(trials) + " trials")
             << "), verified, " << seconds << " s" << std::endl;
   return 0;
 }

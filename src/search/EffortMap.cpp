@@ -102,8 +102,9 @@ bool parseCount(const std::string& text, int* value) {
   return true;
 }
 
-int usage() {
-  std::cerr << kEffortMapUsage << std::endl;
+// A usage error: the usage line with what is wrong in parentheses, on standard error.
+int usage(const std::string& what) {
+  std::cerr << kEffortMapUsage << " (" << what << ")" << std::endl;
   return 2;
 }
 
@@ -138,30 +139,35 @@ int runMapCommand(const std::vector<std::string>& args) {
       return 0;
     } else if (name == "--effort" || name == "--threads") {
       if (!hasValue) {
-        if (i + 1 >= args.size()) return usage();
+        if (i + 1 >= args.size()) return usage(name + " needs a value");
         value = args[++i];
       }
       if (name == "--effort") {
-        if (!parseEffort(value, &effort)) return usage();
+        if (!parseEffort(value, &effort)) {
+          return usage("--effort needs default, more or max, not \"" + value + "\"");
+        }
         effortName = value;
       } else if (!parseThreads(value, &threads)) {
-        return usage();
+        return usage("--threads needs a whole number from 1 to 1024, not \"" + value + "\"");
       }
     } else if (a.size() > 1 && a[0] == '-') {
-      return usage();
+      return usage("unknown option " + name);
     } else {
       positional.push_back(a);
     }
   }
-  if (positional.size() != 2 && positional.size() != 4 && positional.size() != 5) return usage();
+  if (positional.size() != 2 && positional.size() != 4 && positional.size() != 5) {
+    return usage("2, 4 or 5 arguments expected, not " + std::to_string(positional.size()));
+  }
   int W = 1;
   int H = 1;
   int window = 3;
-  if (positional.size() >= 4 &&
-      (!parseCount(positional[2], &W) || !parseCount(positional[3], &H))) {
-    return usage();
+  for (std::size_t k = 2; k < positional.size(); ++k) {
+    int* target = k == 2 ? &W : k == 3 ? &H : &window;
+    if (!parseCount(positional[k], target)) {
+      return usage("the grid and the window need whole numbers, not \"" + positional[k] + "\"");
+    }
   }
-  if (positional.size() == 5 && !parseCount(positional[4], &window)) return usage();
   if (W > kMaxGridSide || H > kMaxGridSide) {
     std::cout << kGridTooLarge << std::endl;
     return 1;
