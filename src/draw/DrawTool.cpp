@@ -1,0 +1,78 @@
+#include "draw/DrawTool.h"
+
+#include <ostream>
+
+#include "check/MappedCircuit.h"
+#include "driver/Files.h"
+
+const char kDrawUsage[] =
+    "Usage: gridswap-draw [--help] <mapped circuit> [<layout file>] <out.svg>";
+
+namespace {
+
+const char kHelp[] =
+    "Draws a mapping made by gridswap as an SVG picture: the grid's sites with the qubit each\n"
+    "starts and ends with, and every edge coloured by the inserted SWAPs it carried, with the\n"
+    "number of two-qubit gates it carried.\n"
+    "\n"
+    "The layout file defaults to the mapped circuit's name followed by \".layout\".\n"
+    "Exit status: 0 when the picture is written, 1 when a file cannot be read, is malformed or\n"
+    "cannot be written, 2 for wrong arguments.\n";
+
+DrawResult failure(const std::string& message) {
+  return DrawResult{1, message};
+}
+
+std::string counted(int n, const std::string& noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+DrawResult drawMappingFile(const std::string& mappedPath, const std::string& layoutPath,
+                           const std::string& svgPath, const SeedChart* chart) {
+  for (const std::string& input : {mappedPath, layoutPath}) {
+    if (sameFile(input, svgPath))
+      return failure("Output file would overwrite the input file: " + svgPath);
+  }
+  MappedCircuit circuit;
+  CheckResult read = readMappedCircuit(mappedPath, layoutPath, &circuit);
+  if (!read.ok()) return failure(read.message);
+  MappingPicture picture;
+  read = pictureOf(circuit, &picture);
+  if (!read.ok()) return failure(read.message);
+  if (!replaceFileAtomically(svgPath, drawMapping(picture, chart)))
+    return failure("Cannot write file: " + svgPath);
+  return DrawResult{0, svgPath + ": grid " + std::to_string(picture.width) + " x " +
+                           std::to_string(picture.height) + ", " +
+                           counted(picture.gates, "two-qubit gate") + ", " +
+                           counted(picture.swaps, "inserted SWAP")};
+}
+
+int runDrawCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> files;
+  bool optionsEnd = false;
+  for (const std::string& arg : args) {
+    if (!optionsEnd && arg == "--help") {
+      out << kDrawUsage << "\n\n" << kHelp;
+      return 0;
+    }
+    if (!optionsEnd && arg == "--") {
+      optionsEnd = true;
+    } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+      err << kDrawUsage << "\n";
+      return 2;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.size() != 2 && files.size() != 3) {
+    err << kDrawUsage << "\n";
+    return 2;
+  }
+  const std::string& mapped = files[0];
+  const std::string layout = files.size() == 3 ? files[1] : defaultLayoutPath(mapped);
+  const DrawResult result = drawMappingFile(mapped, layout, files.back());
+  (result.status == 0 ? out : err) << result.message << "\n";
+  return result.status;
+}

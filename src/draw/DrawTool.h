@@ -1,0 +1,25 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "draw/DrawMapping.h"
+
+// What drawing a mapping to a file concluded: the line to print and the exit status.
+struct DrawResult {
+  int status = 0;       // 0 when the picture was written, 1 when a file was wrong or unwritable
+  std::string message;  // on success the summary line, else the one error line
+};
+
+// Reads a mapped circuit and its layout file, draws the mapping (with the chart, when given)
+// and writes the SVG to `svgPath` through a temporary file renamed into place.
+DrawResult drawMappingFile(const std::string& mappedPath, const std::string& layoutPath,
+                           const std::string& svgPath, const SeedChart* chart = nullptr);
+
+// The usage line of gridswap-draw.
+extern const char kDrawUsage[];
+
+// Runs gridswap-draw on its arguments (without the program name): the summary or --help text
+// on `out`, errors on `err`; returns the exit status (2 for a usage error).
+int runDrawCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
