@@ -163,7 +163,7 @@ void drawSites(const MappingPicture& p, const Geometry& g, Svg& svg) {
               << xmlText(site.end) << (site.endFiller ? " (filler)" : "") << "</title>";
       std::string outline = changed ? picturecolour::kChangedSite
                                     : (site.startFiller ? kFillerOutline : kCircuitOutline);
-      const double outlineWidth = changed ? std::max(2.0, 0.08 * s) : 1;
+      const double outlineWidth = changed ? std::max(2.0, 0.05 * s) : 1;
       svg.rect(cx - s / 2, cy - s / 2, s, s,
                site.startFiller ? picturecolour::kFillerSite : picturecolour::kCircuitSite,
                " rx=\"" + svgNumber(0.12 * s) + "\" stroke=\"" + outline + "\" stroke-width=\"" +
