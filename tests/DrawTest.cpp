@@ -199,6 +199,12 @@ std::string position(int index, int width) {
   return "(" + std::to_string(index % width) + "," + std::to_string(index / width) + ")";
 }
 
+// A scratch folder removed with everything in it when the test ends, passed or failed.
+struct ScratchDir {
+  const std::string path = testutil::tempDir();
+  ~ScratchDir() { run("rm -rf " + quote(path)); }
+};
+
 struct PictureCase {
   const char* name;  // the behaviour the case guards
   int width;
@@ -214,7 +220,6 @@ void PrintTo(const PictureCase& c, std::ostream* out) {
 class DrawnMapping : public testing::TestWithParam<PictureCase> {
  protected:
   void SetUp() override {
-    dir = testutil::tempDir();
     const PictureCase& c = GetParam();
     mapping = generate(c.width, c.height, c.qubits, c.steps, c.width * 1000 + c.height);
     writeFile(dir + "/m.circ", mapping.mapped);
@@ -223,9 +228,8 @@ class DrawnMapping : public testing::TestWithParam<PictureCase> {
     drawn = run(std::string(GRIDSWAP_DRAW_BIN) + " " + quote(dir + "/m.circ") + " " + quote(svg) +
                 " 2>&1");
   }
-  void TearDown() override { run("rm -rf " + quote(dir)); }
-
-  std::string dir;
+  ScratchDir scratch;
+  const std::string& dir = scratch.path;
   std::string svg;
   Generated mapping;
   RunResult drawn;
@@ -325,7 +329,8 @@ INSTANTIATE_TEST_SUITE_P(Generated, DrawnMapping, testing::ValuesIn(kPictures),
 
 // A chart of the trials by seed has one bar per seed and marks the chosen one only.
 TEST(DrawChart, OneBarPerSeedAndTheChosenMarked) {
-  const std::string dir = testutil::tempDir();
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path;
   const Generated g = generate(3, 3, plainNames(7), 50, 7);
   writeFile(dir + "/m.circ", g.mapped);
   writeFile(dir + "/m.circ.layout", g.layout);
@@ -349,7 +354,6 @@ TEST(DrawChart, OneBarPerSeedAndTheChosenMarked) {
                               (seed == 1 ? " (chosen)" : ""));
   }
   EXPECT_EQ(readFile(dir + "/plain.svg"), drawMapping(picture));
-  run("rm -rf " + quote(dir));
 }
 
 struct CommandCase {
@@ -367,7 +371,8 @@ class DrawCommand : public testing::TestWithParam<CommandCase> {};
 
 // Every outcome of gridswap-draw: exact lines on the right stream with the right exit status.
 TEST_P(DrawCommand, PrintsOneLineWithItsStatus) {
-  const std::string dir = testutil::tempDir();
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path;
   const Generated g = generate(2, 3, plainNames(5), 30, 3);
   writeFile(dir + "/m.circ", g.mapped);
   writeFile(dir + "/m.circ.layout", g.layout);
@@ -392,7 +397,6 @@ TEST_P(DrawCommand, PrintsOneLineWithItsStatus) {
   const RunResult files = run("cd " + quote(dir) + " && ls");
   const std::string inputs = "far.circ\nfar.circ.layout\nm.circ\nm.circ.layout\n";
   EXPECT_TRUE(files.out == inputs || files.out == inputs + "out.svg\n") << files.out;
-  run("rm -rf " + quote(dir));
 }
 
 const std::string kUsage =
