@@ -225,30 +225,48 @@ void drawLegend(const MappingPicture& p, const Geometry& g, double top, Svg& svg
   svg.out << "</g>\n";
 }
 
-// Bars of the inserted SWAPs of every trial by seed, the chosen trial's bar marked.
+// The lowest value of the chart's axis: 0 when the counts spread over more than half the
+// largest, else a round value a little under the smallest, so that differences stay visible.
+int axisFloor(int fewest, int most) {
+  if (fewest <= most / 2) return 0;
+  const int spread = std::max(1, most - fewest);
+  int unit = 1;
+  while (unit * 10 <= spread)
+    unit *= 10;
+  return std::max(0, (fewest - spread / 5) / unit * unit);
+}
+
+// Bars of the inserted SWAPs of every trial by seed, the chosen trial's bar marked; the heading
+// gives the fewest, the median and the most, so that one sees how much the start matters.
 void drawChart(const SeedChart& chart, const Geometry& g, double top, Svg& svg) {
   const int n = static_cast<int>(chart.swapsBySeed.size());
   if (n == 0) return;
-  const int most =
-      std::max(1, *std::max_element(chart.swapsBySeed.begin(), chart.swapsBySeed.end()));
-  const double left = kMargin + 40;
+  std::vector<int> sorted = chart.swapsBySeed;
+  std::sort(sorted.begin(), sorted.end());
+  const int fewest = sorted.front();
+  const int most = std::max(1, sorted.back());
+  const int floor = axisFloor(fewest, most);
+  const double left = kMargin + 48;
   const double width = g.width - left - kMargin;
   const double barTop = top + 30;
   const double barHeight = kChartHeight - 60;
   const double base = barTop + barHeight;
   svg.out << "<g class=\"chart\" font-family=\"sans-serif\" fill=\"" << kText << "\">\n";
-  std::string heading = "Inserted SWAPs of each trial, by starting seed";
+  std::string heading = "Inserted SWAPs of each trial by starting seed: fewest " +
+                        std::to_string(fewest) + ", median " + std::to_string(sorted[n / 2]) +
+                        ", most " + std::to_string(sorted.back());
   if (chart.chosenSeed >= 0 && chart.chosenSeed < n) {
-    heading += " (chosen: seed " + std::to_string(chart.chosenSeed) + ", " +
-               counted(chart.swapsBySeed[chart.chosenSeed], "SWAP") + ")";
+    heading += "; chosen: seed " + std::to_string(chart.chosenSeed) + " (" +
+               std::to_string(chart.swapsBySeed[chart.chosenSeed]) + ")";
   }
   svg.text(kMargin, top + 14, 13, heading, "");
   svg.text(left - 6, barTop + 4, 11, std::to_string(most), " text-anchor=\"end\"");
-  svg.text(left - 6, base, 11, "0", " text-anchor=\"end\"");
+  svg.text(left - 6, base, 11, std::to_string(floor), " text-anchor=\"end\"");
   const double step = width / n;
   for (int seed = 0; seed < n; ++seed) {
     const bool chosen = seed == chart.chosenSeed;
-    const double h = barHeight * chart.swapsBySeed[seed] / most;
+    const double h =
+        barHeight * std::max(0, chart.swapsBySeed[seed] - floor) / std::max(1, most - floor);
     const double w = std::max(chosen ? 2.0 : 0.5, step * 0.8);
     svg.out << "<g class=\"bar\"><title>seed " << seed << ": "
             << counted(chart.swapsBySeed[seed], "inserted SWAP") << (chosen ? " (chosen)" : "")
