@@ -1,5 +1,6 @@
-// gridswap-bench: times gridswap on the corpus circuits and on generated random circuits, with
-// the fast searches and with the reference (literal) ones, and prints the tables in Markdown.
+// gridswap-bench: times gridswap on the corpus circuits (bench/circuits) and on generated random
+// circuits, with one worker against all workers, and with the fast searches against the
+// reference versions, and prints the tables in Markdown.
 // Every measurement runs in a child process of its own, so that its peak memory is its own and
 // a reference run can be stopped at the time limit.
 #include <sys/resource.h>
@@ -23,127 +24,45 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "driver/Driver.h"
+#include "driver/Trials.h"
+#include "driver/Workers.h"
 #include "model/InterActGraph.h"
-#include "reference/LiteralMode.h"
+#include "reference/ReferenceVersions.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// What the command line asks for.
-struct Options {
-  double literalLimit = 60.0;  // seconds a reference run may take before it is stopped
-  bool literal = true;         // measure the reference versions too
-  bool corpus = true;          // the corpus table
-  bool scaling = true;         // the scaling series
-  std::string only;            // corpus circuits whose name contains this, when not empty
-};
-
-// The outcome of one child process.
-struct Run {
-  bool finished = false;  // exited with status 0 before the limit
-  bool timedOut = false;  // stopped at the limit
-  double cpu = 0.0;       // user + system seconds
-  double wall = 0.0;      // elapsed seconds
-  long maxRssKb = 0;      // peak resident memory
-  std::string out;        // its standard output
-};
-
-double now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-double cpuNow() {
-  timespec t;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs this program with `args` in a child process, its output in a scratch file; stops it
-// after `limit` seconds (no limit when limit <= 0).
-Run spawn(const std::vector<std::string>& args, double limit, const std::string& scratch) {
-  Run run;
-  const std::string outPath = scratch + "/child.out";
-  // Nothing buffered may reach the child's copy of the streams.
-  std::cout.flush();
-  std::fflush(stdout);
-  const double start = now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    FILE* out = std::freopen(outPath.c_str(), "w", stdout);
-    if (!out) _exit(127);
-    std::vector<char*> argv;
-    std::vector<std::string> copy = args;
-    std::string self = "/proc/self/exe";
-    argv.push_back(self.data());
-    for (std::string& a : copy)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv("/proc/self/exe", argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  while (true) {
-    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
-    if (done == pid) break;
-    if (limit > 0 && now() - start > limit) {
-      kill(pid, SIGKILL);
-      wait4(pid, &status, 0, &usage);
-      run.timedOut = true;
-      break;
-    }
-    // Short runs are polled finely, long ones coarsely.
-    usleep(now() - start < 0.5 ? 1000 : 20000);
-  }
-  run.wall = now() - start;
-  run.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-            usage.ru_stime.tv_usec / 1e6;
-  run.maxRssKb = usage.ru_maxrss;
-  run.finished = !run.timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.out = readFile(outPath);
-  return run;
-}
-
 // Child: the whole program on `input`, writing `output` and its layout; prints the CPU seconds
 // spent inside it after its report.
 int childFull(const std::string& input, const std::string& output, bool literal) {
-  setLiteralMode(literal);
+  DriverOptions options;
+  if (literal) options.steps = &referenceSteps();
   std::vector<std::string> args{"gridswap", input, output};
   std::vector<char*> argv;
   for (std::string& a : args)
     argv.push_back(a.data());
   const double start = cpuNow();
-  const int status = runGridswap(static_cast<int>(argv.size()), argv.data());
+  const int status = runGridswap(static_cast<int>(argv.size()), argv.data(), std::cout, options);
   std::cout << "inside " << cpuNow() - start << "\n";
   return status;
 }
 
 // One trial of the program's seed loop (placement, baseline and windowed routing, no output);
 // false when the placement fails.
-bool runTrial(InterActGraph& graph, int seed, int& costB, RouteCosts& costs) {
-  graph.resetGrid();
-  if (!graph.mapToGrid(seed)) return false;
-  costB = graph.baselineCost();
-  RouteOutput none;
-  costs = graph.routeWindowed(3, 1, none);
-  return true;
+bool runTrial(InterActGraph& graph, int seed, int& costB, RouteCosts& costs, bool literal) {
+  const TrialResult r =
+      runTrial(graph, graph.workspace, seed, 3, literal ? referenceSteps() : fastSteps());
+  costB = r.costB;
+  costs = {r.costU, r.costR};
+  return r.status == TrialStatus::kDone;
 }
 
 // Child: the first `trials` trials of the program's seed loop on `input` (placement, baseline
 // and windowed routing, no output); prints their CPU seconds, all and first, and their costs.
 int childTrials(const std::string& input, int trials, bool literal) {
-  setLiteralMode(literal);
   InterActGraph graph(input, 1, 1, -1);
   const double start = cpuNow();
   double first = 0.0;
@@ -151,7 +70,7 @@ int childTrials(const std::string& input, int trials, bool literal) {
   int costB = 0;
   RouteCosts c;
   for (int seed = 0; seed < trials && seed < graph.qubitNum; ++seed) {
-    if (!runTrial(graph, seed, costB, c)) return 1;
+    if (!runTrial(graph, seed, costB, c, literal)) return 1;
     costs << ' ' << costB << '/' << c.first << '/' << c.second;
     if (seed == 0) first = cpuNow() - start;
   }
@@ -163,19 +82,12 @@ int childTrials(const std::string& input, int trials, bool literal) {
 // One pass over every trial of the seed loop (no reading, no output) in the given version; its
 // CPU seconds.
 double searchPass(InterActGraph& graph, bool literal) {
-  setLiteralMode(literal);
   const double begin = cpuNow();
   int costB = 0;
   RouteCosts costs;
   for (int seed = 0; seed < graph.qubitNum; ++seed)
-    runTrial(graph, seed, costB, costs);
+    runTrial(graph, seed, costB, costs, literal);
   return cpuNow() - begin;
-}
-
-// The median of some values.
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // The median pass of a block of consecutive passes in one version: at least 3, and at least
@@ -207,39 +119,6 @@ int childSearch(const std::string& input, double minSeconds) {
   std::cout << "fast " << median(fast) << "\nliteral " << median(literal) << "\nratio "
             << median(ratios) << "\n";
   return 0;
-}
-
-// The value after `key` in a child's output.
-std::string field(const std::string& out, const std::string& key) {
-  const std::size_t at = out.find(key);
-  if (at == std::string::npos) return "";
-  const std::size_t begin = at + key.size();
-  return out.substr(begin, out.find('\n', begin) - begin);
-}
-
-// A report without its time line.
-std::string reportBody(const std::string& out) {
-  const std::size_t at = out.find(" ***Synthesis Time=");
-  return at == std::string::npos ? out : out.substr(0, at);
-}
-
-std::string fixed(double v, int digits) {
-  std::ostringstream s;
-  s << std::fixed << std::setprecision(digits) << v;
-  return s.str();
-}
-
-// Seconds with three significant digits or so, and their unit.
-std::string seconds(double v) {
-  if (v >= 100) return fixed(v, 0) + " s";
-  if (v >= 10) return fixed(v, 1) + " s";
-  if (v >= 1) return fixed(v, 2) + " s";
-  if (v >= 0.1) return fixed(v, 3) + " s";
-  return fixed(v * 1000, v >= 0.01 ? 1 : 2) + " ms";
-}
-
-std::string megabytes(long kb) {
-  return fixed(kb / 1024.0, 1) + " MB";
 }
 
 // One line of /proc/cpuinfo or /proc/meminfo.
@@ -310,8 +189,7 @@ Run fullRun(const std::string& input, const std::string& output, bool literal, d
 void corpusTable(const Options& options, const fs::path& dir, const std::string& scratch) {
   std::cout << "## Corpus circuits\n\n";
   if (!fs::is_directory(dir)) {
-    std::cout << "The corpus folder " << dir.string()
-              << " (../shared/circuits beside the project) is absent; this table is skipped.\n\n";
+    std::cout << "The corpus folder " << dir.string() << " is absent; this table is skipped.\n\n";
     return;
   }
   std::vector<fs::path> files;
@@ -431,25 +309,6 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
   std::cout << "\n";
 }
 
-// A random circuit: `qubits` qubits, `gates` CNOTs on uniformly drawn pairs.
-void writeRandomCircuit(const std::string& path, int qubits, int gates, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> pick(0, qubits - 1);
-  std::ofstream out(path);
-  out << ".qubit " << qubits << "\n";
-  for (int q = 0; q < qubits; ++q)
-    out << "qubit q" << q << "\n";
-  out << ".begin\n";
-  for (int g = 0; g < gates; ++g) {
-    const int u = pick(rng);
-    int v = pick(rng);
-    while (v == u)
-      v = pick(rng);
-    out << "CNOT q" << u << " q" << v << "\n";
-  }
-  out << ".end\n";
-}
-
 // The least-squares slope of log(time) against log(sites): the power of the growth.
 double growthPower(const std::vector<std::pair<double, double>>& points) {
   double sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -538,7 +397,7 @@ void scalingTable(const Options& options, const std::string& scratch) {
 
 int usage() {
   std::cerr << "usage: gridswap-bench [--literal-limit SECONDS] [--no-literal] [--no-corpus] "
-               "[--no-scaling] [--only NAME]\n";
+               "[--no-scaling] [--workers-only] [--only NAME]\n";
   return 2;
 }
 
@@ -564,6 +423,8 @@ int main(int argc, char** argv) {
       options.corpus = false;
     } else if (args[i] == "--no-scaling") {
       options.scaling = false;
+    } else if (args[i] == "--workers-only") {
+      options.workersOnly = true;
     } else if (args[i] == "--only" && i + 1 < args.size()) {
       options.only = args[++i];
     } else {
@@ -575,9 +436,14 @@ int main(int argc, char** argv) {
   if (!scratch) return 1;
   std::cout << "# gridswap benchmark\n\n";
   printMachine(options);
+  const fs::path corpusDir = fs::path(PROJECT_DIR) / "bench" / "circuits";
+  if (options.workersOnly) {
+    workersTables(options, corpusDir, scratch);
+    fs::remove_all(scratch);
+    return 0;
+  }
   if (options.corpus) {
-    const fs::path corpus =
-        (fs::path(PROJECT_DIR) / ".." / "shared" / "circuits").lexically_normal();
+    const fs::path corpus = (fs::path(PROJECT_DIR) / "bench" / "circuits").lexically_normal();
     corpusTable(options, corpus, scratch);
   }
   if (options.scaling) scalingTable(options, scratch);

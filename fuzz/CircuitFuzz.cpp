@@ -1,7 +1,8 @@
 // libFuzzer target: arbitrary bytes as a circuit file, through the reader and, for circuits the
 // reader accepts, placement, the baseline router and the windowed router in every output mode,
-// on small grids. Besides the sanitizers' reports it stops on broken invariants, and when the
-// fast placement and router differ in any byte from their reference versions.
+// on small grids. Besides the sanitizers' reports it stops on broken invariants, when the fast
+// placement and router differ in any byte from their reference versions, and when the trials
+// on three workers differ from those on one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/TrialRunner.h"
 #include "model/InterActGraph.h"
-#include "reference/LiteralMode.h"
+#include "reference/ReferenceVersions.h"
 
 namespace {
 
@@ -47,11 +49,9 @@ void runOnGrid(const std::string& text, int W, int H, int window) {
   require(g.nodeNum == g.workGrid.width * g.workGrid.height, "every site gets a qubit");
   const int seeds = std::min(g.qubitNum, kMaxSeeds);
   for (int seed = 0; seed < seeds; ++seed) {
-    setLiteralMode(true);
     g.resetGrid();
-    require(g.mapToGrid(seed), "reference placement succeeds");
+    require(placeTrialReference(g, g.workspace, seed, nullptr), "reference placement succeeds");
     const Grid reference = g.grid;
-    setLiteralMode(false);
     g.resetGrid();
     require(g.mapToGrid(seed), "placement succeeds");
     require(g.grid.allocationMap == reference.allocationMap, "placement equals the reference");
@@ -66,13 +66,25 @@ void runOnGrid(const std::string& text, int W, int H, int window) {
       fastOut.circuit = &fast;
       literalOut.circuit = &literal;
       costs[mode] = g.routeWindowed(window, mode, fastOut);
-      require(g.routeWindowedLiteral(window, mode, literalOut) == costs[mode],
+      require(routeWindowedReference(g, g.workspace, window, mode, literalOut) == costs[mode],
               "routing costs equal the reference");
       require(fast.str() == literal.str(), "mapped circuit equals the reference");
       if (mode == 0) require(fast.str().empty(), "output mode 0 writes nothing");
     }
     require(costs[0] == costs[1] && costs[1] == costs[2], "costs do not depend on the mode");
     require(costs[0].first >= 0 && costs[0].first <= costs[0].second, "0 <= costU <= costR");
+  }
+  // Every seed's trial on three workers gives what one worker gives.
+  Progress quiet(nullptr, g.qubitNum);
+  const std::vector<TrialResult> one = runAllTrials(g, window, 1, fastSteps(), quiet);
+  const std::vector<TrialResult> three = runAllTrials(g, window, 3, fastSteps(), quiet);
+  require(one.size() == three.size(), "one result per seed");
+  for (std::size_t seed = 0; seed < one.size(); ++seed) {
+    require(one[seed].status == TrialStatus::kDone && three[seed].status == TrialStatus::kDone,
+            "every trial finishes");
+    require(one[seed].costB == three[seed].costB && one[seed].costU == three[seed].costU &&
+                one[seed].costR == three[seed].costR,
+            "three workers give the costs of one");
   }
 }
 

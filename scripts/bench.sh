@@ -4,11 +4,12 @@
 #   --literal-limit SECONDS   stop reference (literal) runs after this long (default 60)
 #   --no-literal              time the fast searches only
 #   --no-corpus, --no-scaling leave out a table
+#   --workers-only            only the tables of one worker against all workers
 #   --only NAME               corpus circuits whose file name contains NAME
-# The corpus circuits are read from ../shared/circuits beside the project.
+# The corpus circuits are those of bench/circuits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh libbenchmark-dev
+scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j 2 --target gridswap-bench >/dev/null
+cmake --build build -j 2 --target gridswap-bench gridswap >/dev/null
 exec build/gridswap-bench "$@"

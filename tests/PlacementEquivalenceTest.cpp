@@ -5,7 +5,7 @@
 
 #include "Generators.h"
 #include "TestUtil.h"
-#include "reference/LiteralMode.h"
+#include "reference/ReferenceVersions.h"
 
 namespace {
 
@@ -18,7 +18,6 @@ struct Placed {
 
 Placed place(const Grid& start, int idx, int degree, int act, const std::vector<int>& weights,
              const std::vector<Location>& anchors, bool literal) {
-  testutil::LiteralScope scope(literal);
   Placed p;
   p.grid = start;
   // Only a grid without an empty site prints (the failure report).
@@ -26,7 +25,8 @@ Placed place(const Grid& start, int idx, int degree, int act, const std::vector<
   for (const auto& row : start.allocationMap)
     full = full && std::find(row.begin(), row.end(), -1) == row.end();
   if (full) testing::internal::CaptureStdout();
-  p.site = p.grid.placeNeighbor(idx, degree, act, weights, anchors);
+  p.site = literal ? placeNeighborReference(p.grid, idx, degree, act, weights, anchors)
+                   : p.grid.placeNeighbor(idx, degree, act, weights, anchors);
   if (full) p.printed = testing::internal::GetCapturedStdout();
   return p;
 }
@@ -80,9 +80,10 @@ void expectSamePlacements(InterActGraph& graph, const std::string& what) {
     AllocMatrix grids[2];
     std::vector<std::vector<int>> freedoms[2];
     for (int literal = 0; literal < 2; ++literal) {
-      testutil::LiteralScope scope(literal == 1);
       graph.resetGrid();
-      ASSERT_TRUE(graph.mapToGrid(seed)) << what;
+      ASSERT_TRUE(literal == 1 ? placeTrialReference(graph, graph.workspace, seed, nullptr)
+                               : graph.mapToGrid(seed))
+          << what;
       grids[literal] = graph.grid.allocationMap;
       freedoms[literal] = graph.workGrid.freedomMap;
     }

@@ -9,7 +9,7 @@
 #include "Generators.h"
 #include "TestUtil.h"
 #include "driver/Driver.h"
-#include "reference/LiteralMode.h"
+#include "reference/ReferenceVersions.h"
 
 namespace {
 
@@ -22,14 +22,14 @@ struct Routed {
 
 Routed route(InterActGraph& graph, int window, int outputMode, bool literal,
              const std::string& layoutPath) {
-  testutil::LiteralScope scope(literal);
   std::remove(layoutPath.c_str());
   std::ostringstream circuit;
   RouteOutput out;
   out.circuit = &circuit;
   out.layoutPath = layoutPath;
   Routed r;
-  r.costs = graph.routeWindowed(window, outputMode, out);
+  r.costs = literal ? routeWindowedReference(graph, graph.workspace, window, outputMode, out)
+                    : graph.routeWindowed(window, outputMode, out);
   r.circuit = circuit.str();
   r.layout = testutil::readFile(layoutPath);
   return r;
@@ -171,14 +171,16 @@ TEST(RouterEquivalence, SmallCorpusCircuits) {
 // Runs the program in-process on `input`; returns its report without the time line and the
 // two files it wrote.
 std::string runProgram(const std::vector<std::string>& args, bool literal) {
-  testutil::LiteralScope scope(literal);
+  DriverOptions options;
+  if (literal) options.steps = &referenceSteps();
   std::vector<std::string> argv{"gridswap"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
   for (std::string& a : argv)
     pointers.push_back(a.data());
   testing::internal::CaptureStdout();
-  const int status = runGridswap(static_cast<int>(pointers.size()), pointers.data());
+  const int status =
+      runGridswap(static_cast<int>(pointers.size()), pointers.data(), std::cout, options);
   std::string report = testing::internal::GetCapturedStdout();
   report.erase(report.find(" ***Synthesis Time="));
   return std::to_string(status) + "\n" + report + testutil::readFile(args[1]) + "--layout--\n" +

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "TestUtil.h"
+#include "reference/ReferenceVersions.h"
 #include "routing/GridPaths.h"
 #include "routing/SwapHistory.h"
 

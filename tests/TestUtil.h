@@ -10,17 +10,9 @@
 #include <vector>
 
 #include "model/InterActGraph.h"
-#include "reference/LiteralMode.h"
 
 // Helpers shared by the test suites.
 namespace testutil {
-
-// Selects the reference versions for the life of the object.
-class LiteralScope {
- public:
-  explicit LiteralScope(bool on) { setLiteralMode(on); }
-  ~LiteralScope() { setLiteralMode(false); }
-};
 
 // Reads a whole file; empty when it cannot be read.
 inline std::string readFile(const std::string& path) {

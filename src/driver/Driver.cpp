@@ -1,6 +1,5 @@
 #include "driver/Driver.h"
 
-#include <sys/stat.h>
 #include <time.h>
 
 #include <cstdlib>
@@ -10,17 +9,15 @@
 #include <string>
 
 #include "driver/Files.h"
-#include "model/InterActGraph.h"
+#include "driver/Progress.h"
+#include "driver/TrialRunner.h"
+#include "model/CircuitModel.h"
+#include "model/TrialWorkspace.h"
+#include "routing/RouteSearch.h"
 
 namespace {
 
 const char* const kUsage = "<input file> <output file> <grid W> <grid H> <window size>";
-
-// Prints one line on standard output and ends the process with exit status 1.
-[[noreturn]] void fatal(const std::string& message) {
-  std::cout << message << std::endl;
-  std::exit(1);
-}
 
 // A numeric argument as strtol reads it in base 10, taken as an int.
 int toInt(const char* text) {
@@ -35,15 +32,80 @@ double secondsSince(const timespec& start) {
   return static_cast<double>(ns) / 1e9;
 }
 
+// Ends a run with one line on `out` and exit status 1.
+int fatal(std::ostream& out, const std::string& message) {
+  out << message << std::endl;
+  return 1;
+}
+
+// The run after its arguments are checked; may throw std::bad_alloc and InconsistentSwapPath.
+int run(const std::string& inFile, const std::string& outFile, int W, int H, int window,
+        std::ostream& out, const DriverOptions& options) {
+  const TrialSteps& steps = options.steps ? *options.steps : fastSteps();
+  const std::string layoutFile = outFile + ".layout";
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  const CircuitModel model(inFile, W, H, -1);
+  if (!model.readError.empty()) return fatal(out, model.readError);
+  out << "#qubit=" << model.qubitNum << std::endl;
+  out << "#2qGate: " << model.gateNum << std::endl;
+  out << "(W,H)= (" << model.gridWidth << "," << model.gridHeight << ")" << std::endl;
+  // Both files are created (or emptied) now, so that a run that cannot write them stops before
+  // the trials; they stay open until the best trial's results are written into them.
+  std::ofstream circuit(outFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!circuit) return fatal(out, "Cannot write file: " + outFile);
+  std::ofstream layout(layoutFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!layout) return fatal(out, "Cannot write file: " + layoutFile);
+
+  Progress progress(options.progress, model.qubitNum);
+  const std::vector<TrialResult> results =
+      runAllTrials(model, window, options.workers, steps, progress);
+  progress.finish();
+  // The first failed trial ends the run as it would have in a loop over the seeds.
+  for (const TrialResult& result : results) {
+    if (result.status == TrialStatus::kPlacementFailed) {
+      out << result.failure << std::flush;
+      return 1;
+    }
+    if (result.status == TrialStatus::kSwapPathError) throw InconsistentSwapPath();
+    if (result.status == TrialStatus::kOutOfMemory) throw std::bad_alloc();
+  }
+  const int bestSeed = bestTrial(results);
+  int bestU = 2147483647;
+  int bestR = 2147483647;
+  int bestB = 0;
+  if (bestSeed >= 0) {
+    bestU = results[bestSeed].costU;
+    bestR = results[bestSeed].costR;
+    bestB = results[bestSeed].costB;
+    // The files on disk are the best trial's: place and route that seed once more, writing.
+    TrialWorkspace ws(model);
+    steps.place(model, ws, bestSeed, nullptr);
+    std::string layoutText;
+    RouteOutput output;
+    output.circuit = &circuit;
+    output.layoutText = &layoutText;
+    steps.route(model, ws, window, 1, output);
+    layout << layoutText;
+  }
+  circuit.close();
+  if (circuit.fail()) return fatal(out, "Cannot write file: " + outFile);
+  layout.close();
+  if (layout.fail()) return fatal(out, "Cannot write file: " + layoutFile);
+
+  out << "window size=" << window << ", costB=" << bestB << ", costR=" << bestR
+      << ", costU= " << bestU << std::endl;
+  out << " ***Synthesis Time=" << secondsSince(start) << "***" << std::endl;
+  return 0;
+}
+
 }  // namespace
 
-int runGridswap(int argc, char** argv) {
-  std::set_new_handler([] { fatal("Out of memory"); });
+int runGridswap(int argc, char** argv, std::ostream& out, const DriverOptions& options) {
   const int args = argc - 1;
-  if (args <= 1 || args == 3 || args == 4) fatal(kUsage);
+  if (args <= 1 || args == 3 || args == 4) return fatal(out, kUsage);
   const std::string inFile = argv[1];
   const std::string outFile = argv[2];
-  const std::string layoutFile = outFile + ".layout";
   int W = 1;
   int H = 1;
   int window = 3;
@@ -51,65 +113,22 @@ int runGridswap(int argc, char** argv) {
     W = toInt(argv[3]);
     H = toInt(argv[4]);
     window = toInt(argv[5]);
-    if (W < 0 || H < 0 || static_cast<long long>(W) * H > 2147483647LL) fatal(kUsage);
-    if (W > kMaxGridSide || H > kMaxGridSide) fatal(kGridTooLarge);
+    if (W < 0 || H < 0 || static_cast<long long>(W) * H > 2147483647LL) return fatal(out, kUsage);
+    if (W > kMaxGridSide || H > kMaxGridSide) return fatal(out, kGridTooLarge);
   }
-  for (const std::string& out : {outFile, layoutFile}) {
-    if (sameFile(inFile, out)) fatal("Output file would overwrite the input file: " + out);
+  for (const std::string& file : {outFile, outFile + ".layout"}) {
+    if (sameFile(inFile, file))
+      return fatal(out, "Output file would overwrite the input file: " + file);
   }
-
-  timespec start;
-  clock_gettime(CLOCK_MONOTONIC, &start);
-  InterActGraph graph(inFile, W, H, -1);
-  std::cout << "#qubit=" << graph.qubitNum << std::endl;
-  std::cout << "#2qGate: " << graph.gateNum << std::endl;
-  std::cout << "(W,H)= (" << graph.workGrid.width << "," << graph.workGrid.height << ")"
-            << std::endl;
-  // Both files are created (or emptied) now, so that a run that cannot write them stops before
-  // the trials; they stay open until the best trial's results are written into them.
-  std::ofstream circuit(outFile, std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!circuit) fatal("Cannot write file: " + outFile);
-  std::ofstream layout(layoutFile, std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!layout) fatal("Cannot write file: " + layoutFile);
-
-  int bestU = 2147483647;
-  int bestR = 2147483647;
-  int bestB = 0;
-  int bestWindow = window;
-  int bestSeed = -1;
-  for (int seed = 0; seed < graph.qubitNum; ++seed) {
-    graph.resetGrid();
-    if (!graph.mapToGrid(seed)) std::exit(1);
-    const int costB = graph.baselineCost();
-    RouteOutput none;
-    const RouteCosts costs = graph.routeWindowed(window, 1, none);
-    if (costs.first < bestU) {
-      bestU = costs.first;
-      bestR = costs.second;
-      bestB = costB;
-      bestWindow = window;
-      bestSeed = seed;
-    }
+  try {
+    return run(inFile, outFile, W, H, window, out, options);
+  } catch (const std::bad_alloc&) {
+    return fatal(out, "Out of memory");
+  } catch (const InconsistentSwapPath&) {
+    return fatal(out, "error!");
   }
+}
 
-  // The files on disk are the best trial's: place and route that seed once more, writing.
-  if (bestSeed >= 0) {
-    graph.resetGrid();
-    graph.mapToGrid(bestSeed);
-    std::string layoutText;
-    RouteOutput out;
-    out.circuit = &circuit;
-    out.layoutText = &layoutText;
-    graph.routeWindowed(window, 1, out);
-    layout << layoutText;
-  }
-  circuit.close();
-  if (circuit.fail()) fatal("Cannot write file: " + outFile);
-  layout.close();
-  if (layout.fail()) fatal("Cannot write file: " + layoutFile);
-
-  std::cout << "window size=" << bestWindow << ", costB=" << bestB << ", costR=" << bestR
-            << ", costU= " << bestU << std::endl;
-  std::cout << " ***Synthesis Time=" << secondsSince(start) << "***" << std::endl;
-  return 0;
+int runGridswap(int argc, char** argv) {
+  return runGridswap(argc, argv, std::cout, DriverOptions());
 }

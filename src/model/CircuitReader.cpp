@@ -1,14 +1,13 @@
-// Reading a circuit file into the InterActGraph: qubit tables, interaction graph, grid size,
+// Reading a circuit file into the CircuitModel: qubit tables, interaction graph, grid size,
 // filler qubits, node records and the circuit text.
 #include <sys/stat.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
-#include <iostream>
+#include <new>
 #include <string_view>
 
-#include "model/InterActGraph.h"
+#include "model/CircuitModel.h"
 #include "model/Tokens.h"
 
 namespace {
@@ -21,35 +20,31 @@ std::string fillerName(int k) {
 
 }  // namespace
 
-InterActGraph::InterActGraph(std::string inFile, int W, int H, int gateLimit)
+CircuitModel::CircuitModel(std::string inFile, int W, int H, int gateLimit)
     : inFile(std::move(inFile)) {
   struct stat st;
   std::ifstream in;
   if (stat(this->inFile.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) in.open(this->inFile);
   if (!in.is_open()) {
-    std::cout << "Cannot open file: " << this->inFile << std::endl;
-    std::exit(1);
+    readError = "Cannot open file: " + this->inFile;
+    return;
   }
   read(in, W, H, gateLimit);
-  if (!readError.empty()) {
-    std::cout << readError << std::endl;
-    std::exit(1);
-  }
 }
 
-InterActGraph::InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit)
+CircuitModel::CircuitModel(std::istream& in, std::string inFile, int W, int H, int gateLimit)
     : inFile(std::move(inFile)) {
   read(in, W, H, gateLimit);
 }
 
-void InterActGraph::enterQubit(const std::string& name) {
+void CircuitModel::enterQubit(const std::string& name) {
   nameToIdx.insert({name, nodeNum});
   idxToName[nodeNum] = name;
   addNode(nodeNum);
   ++nodeNum;
 }
 
-bool InterActGraph::gridStep(int& W, int& H) {
+bool CircuitModel::gridStep(int& W, int& H) {
   qubitNum = nodeNum;
   if (nodeNum > 0 && nodeNum > static_cast<long long>(W) * H) {
     H = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(nodeNum))));
@@ -62,8 +57,8 @@ bool InterActGraph::gridStep(int& W, int& H) {
     readError = kGridTooLarge;
     return false;
   }
-  workGrid = Grid(W, H);
-  grid = Grid(W, H);
+  gridWidth = W;
+  gridHeight = H;
   long long spare = static_cast<long long>(W) * H - nodeNum;
   for (int k = 0; spare > 0; ++k) {
     const std::string name = fillerName(k);
@@ -74,7 +69,7 @@ bool InterActGraph::gridStep(int& W, int& H) {
   return true;
 }
 
-void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
+void CircuitModel::read(std::istream& in, int W, int H, int gateLimit) {
   int gateCounter = 0;
   int lineNo = 0;
   bool begun = false;
@@ -153,6 +148,9 @@ void InterActGraph::read(std::istream& in, int W, int H, int gateLimit) {
     }
     lines.push_back(entry);
   }
+  // getline swallows an exception thrown while it reads, leaving the bad bit set; what can be
+  // thrown there is running out of memory, which must not read as the end of the file.
+  if (in.bad()) throw std::bad_alloc();
   if (!begun) {
     readError = "Malformed circuit: no .begin line";
     return;

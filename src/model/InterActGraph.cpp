@@ -1,61 +1,45 @@
 #include "model/InterActGraph.h"
 
-bool operator<(const Node& a, const Node& b) {
-  if (a.degree == 0) return b.degree != 0;
-  if (b.degree == 0) return false;
-  if (a.act != b.act) return a.act < b.act;
-  // Compare act/degree as exact fractions by cross-multiplying.
-  const long long left = static_cast<long long>(a.act) * b.degree;
-  const long long right = static_cast<long long>(b.act) * a.degree;
-  if (left != right) return left < right;
-  return a.degree < b.degree;
-}
+#include <fstream>
+#include <iostream>
 
-bool isTwoQubitGate(const std::string& token) {
-  // Sorted by length first: most lines of a circuit are one-qubit gates, refused at a glance.
-  switch (token.size()) {
-    case 2:
-      return token[0] == 'C' && (token[1] == 'Z' || token[1] == 'P');
-    case 3:
-      return token == "GEO";
-    case 4:
-      return token == "CNOT" || token == "SWAP" || token == "ZENO";
-    default:
-      return false;
-  }
-}
+#include "placement/Placement.h"
+#include "routing/Routers.h"
 
-void InterActGraph::addNode(int idx) {
-  auto v = boost::add_vertex(graph);
-  boost::put(vertex_idx_t(), graph, v, idx);
-}
+InterActGraph::InterActGraph(std::string inFile, int W, int H, int gateLimit)
+    : CircuitModel(std::move(inFile), W, H, gateLimit), workspace(*this) {}
 
-void InterActGraph::addEdge(int u, int v) {
-  auto act = boost::get(edge_act_t(), graph);
-  if (static_cast<std::size_t>(u) < boost::num_vertices(graph)) {
-    for (auto [it, end] = boost::out_edges(u, graph); it != end; ++it) {
-      if (static_cast<int>(boost::target(*it, graph)) == v) {
-        act[*it] += 1;
-        return;
-      }
-    }
-  }
-  boost::add_edge(u, v, 1, graph);
-}
-
-void InterActGraph::buildMaps() {
-  auto idx = boost::get(vertex_idx_t(), graph);
-  auto act = boost::get(edge_act_t(), graph);
-  const int n = static_cast<int>(boost::num_vertices(graph));
-  for (int v = 0; v < n; ++v) {
-    Node node{idx[v], static_cast<int>(boost::out_degree(v, graph)), 0};
-    for (auto [it, end] = boost::out_edges(v, graph); it != end; ++it)
-      node.act += act[*it];
-    nodes.push_back(node);
-  }
-}
+InterActGraph::InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit)
+    : CircuitModel(in, std::move(inFile), W, H, gateLimit), workspace(*this) {}
 
 void InterActGraph::resetGrid() {
-  workGrid.resetGrid();
-  grid = workGrid;
+  resetWorkspace(workspace);
+}
+
+bool InterActGraph::mapToGrid(int seed) {
+  std::string failure;
+  const bool placed = placeTrial(*this, workspace, seed, &failure);
+  std::cout << failure << std::flush;
+  return placed;
+}
+
+int InterActGraph::insertSwap1(std::string outFile) {
+  std::ofstream out(outFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  return ::baselineCost(*this, grid, &out);
+}
+
+int InterActGraph::baselineCost() {
+  return ::baselineCost(*this, grid, nullptr);
+}
+
+RouteCosts InterActGraph::insertSwap2(std::string outFile, int window, int outputMode) {
+  std::ofstream circuit(outFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  RouteOutput out;
+  out.circuit = &circuit;
+  if (outputMode > 0) out.layoutPath = outFile + ".layout";
+  return routeWindowed(window, outputMode, out);
+}
+
+RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput& out) {
+  return ::routeWindowed(*this, workspace, window, outputMode, out);
 }

@@ -1,133 +1,33 @@
 #pragma once
 
-#include <cstddef>
 #include <istream>
-#include <map>
 #include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
-#include <boost/graph/adjacency_list.hpp>
-
+#include "model/CircuitModel.h"
+#include "model/TrialWorkspace.h"
 #include "placement/Grid.h"
 
-// The largest grid gridswap builds is kMaxGridSide x kMaxGridSide sites; a larger request, or a
-// circuit that needs a larger grid, ends with kGridTooLarge.
-constexpr int kMaxGridSide = 256;
-constexpr const char* kGridTooLarge = "Grid too large: at most 256 x 256 sites";
-
-// Vertex property: the qubit index of a vertex of the interaction graph.
-struct vertex_idx_t {
-  typedef boost::vertex_property_tag kind;
-};
-// Edge property: how many two-qubit gates act on the edge's pair of qubits.
-struct edge_act_t {
-  typedef boost::edge_property_tag kind;
-};
-
-// Undirected interaction graph; the edge list keeps the order in which pairs first met.
-typedef boost::adjacency_list<boost::vecS, boost::vecS, boost::undirectedS,
-                              boost::property<vertex_idx_t, int>, boost::property<edge_act_t, int>,
-                              boost::no_property, boost::listS>
-    InteractionGraph;
-
-// A qubit's gate activity, the key of the node ranking.
-struct Node {
-  int vertex;  // qubit index
-  int degree;  // out-edge entries: distinct partners, a loop counting twice
-  int act;     // two-qubit gates on the qubit, a loop's counting twice
-};
-
-// Node ranking order: idle qubits first, then by activity, then by activity per partner.
-bool operator<(const Node& a, const Node& b);
-
-// True for the two-qubit gate mnemonics CNOT, CZ, CP, SWAP, GEO and ZENO.
-bool isTwoQubitGate(const std::string& token);
-
-// One line of the circuit text, classified and tokenised once by the reader so that the
-// routers need not split and look up names again for every trial. Text is kept as offsets
-// into circuitText, which keeps a long circuit's table small.
-struct CircuitLine {
-  enum Kind : unsigned char { kOther, kQubitCount, kQubitDecl, kBegin, kGate, kEnd };
-  Kind kind = kOther;
-  std::size_t start = 0;           // offset of the line in circuitText
-  std::size_t length = 0;          // length of the line, without its line feed
-  int q1 = 0;                      // gate lines: qubit index of the first operand
-  int q2 = 0;                      // gate lines: qubit index of the second operand
-  std::size_t mnemonicAt = 0;      // gate lines: offset of the first token in the line
-  std::size_t mnemonicLength = 0;  // gate lines: its length
-  std::size_t trailingAt = 0;      // gate lines: offset of the fourth token in the line
-  std::size_t trailingLength = 0;  // gate lines: its length, 0 when there is none
-
-  // The whole line, given the circuit text it was read from.
-  std::string_view text(const std::string& circuitText) const {
-    return std::string_view(circuitText).substr(start, length);
-  }
-  // Gate lines: the first token.
-  std::string_view mnemonic(const std::string& circuitText) const {
-    return text(circuitText).substr(mnemonicAt, mnemonicLength);
-  }
-  // Gate lines: the fourth token, or empty.
-  std::string_view trailing(const std::string& circuitText) const {
-    return text(circuitText).substr(trailingAt, trailingLength);
-  }
-};
-
-// Costs of one windowed routing: routing SWAPs, and those plus the restoring SWAPs.
-typedef std::pair<int, int> RouteCosts;
-
-// Where a windowed routing writes; a null stream, and no layout path or text, write nothing.
-struct RouteOutput {
-  std::ostream* circuit = nullptr;    // the mapped circuit
-  std::string layoutPath;             // the layout file, rewritten whole at each write
-  std::string* layoutText = nullptr;  // when set, holds the latest layout instead of a file
-  bool layoutFailed = false;          // set when the layout file could not be written
-
-  // True when layouts are kept somewhere.
-  bool wantsLayout() const { return layoutText != nullptr || !layoutPath.empty(); }
-};
-
-// Replaces the layout in `out` with `text`: the held text, else the whole file (a failure is
-// noted in out.layoutFailed).
-void writeLayout(RouteOutput& out, const std::string& text);
-
-// The circuit model: qubit tables, interaction graph, node records, the two grids and the
-// circuit text, with placement and routing on top of them.
-class InterActGraph {
+// The circuit model with one trial workspace beside it, for single-threaded callers: the model's
+// members, the workspace's two grids under their usual names, and placement and routing as
+// methods that work on that one workspace.
+class InterActGraph : public CircuitModel {
  public:
-  InteractionGraph graph;
-  std::string inFile;
-  int qubitNum = 0;  // qubits declared before .begin
-  int nodeNum = 0;   // qubits entered, declared and filler
-  int gateNum = 0;   // two-qubit gate lines of the file
-  std::map<std::string, int> nameToIdx;
-  std::map<int, std::string> idxToName;
-  std::vector<Node> nodes;
-  Grid grid{0, 0};      // the placement the routers read
-  Grid workGrid{0, 0};  // the grid placement works on
-  std::string circuitText;
-  std::vector<CircuitLine> lines;  // circuitText line by line, tokenised
-  std::string readError;           // the fatal message of a circuit refused, or empty
+  TrialWorkspace workspace;             // the one workspace the methods below change
+  Grid& grid = workspace.grid;          // the placement the routers read
+  Grid& workGrid = workspace.workGrid;  // the grid placement works on
 
-  // Reads the circuit file; prints the fatal line and exits with status 1 when the file cannot
-  // be opened or is malformed.
+  // Reads the circuit file; a file that cannot be opened, a malformed or too large circuit
+  // leaves its one-line message in readError.
   InterActGraph(std::string inFile, int W, int H, int gateLimit);
   // Reads a circuit from a stream; a malformed or too large one leaves its message in readError.
   InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit);
   InterActGraph(const InterActGraph&) = delete;
   InterActGraph& operator=(const InterActGraph&) = delete;
 
-  // Adds the vertex of qubit idx.
-  void addNode(int idx);
-  // Counts one two-qubit gate between u and v, creating their edge on first meeting.
-  void addEdge(int u, int v);
-  // Appends one Node record per vertex.
-  void buildMaps();
-
   // Empties workGrid and copies it into grid.
   void resetGrid();
-  // Greedy placement of every qubit from the seed-th ranked one; false after a failure report.
+  // Greedy placement of every qubit from the seed-th ranked one; false after printing the
+  // failure report on standard output.
   bool mapToGrid(int seed);
   // Random fill of workGrid, copied into grid.
   void randomMapToGrid();
@@ -143,20 +43,4 @@ class InterActGraph {
   RouteCosts insertSwap2(std::string outFile, int window, int outputMode);
   // Windowed routing that writes to the given output (nothing for a default RouteOutput).
   RouteCosts routeWindowed(int window, int outputMode, RouteOutput& out);
-  // The reference version of routeWindowed, with the same results and output.
-  RouteCosts routeWindowedLiteral(int window, int outputMode, RouteOutput& out);
-
-  // Diagnostic printouts of the qubit table, the edge list and the node ranking.
-  void printInfo() const;
-  void printGraph() const;
-  void printNodeRanking() const;
-
- private:
-  // Reads the circuit text from `in`; sets readError on the first malformed line.
-  void read(std::istream& in, int W, int H, int gateLimit);
-  // Fixes the grid size at .begin, builds both grids and adds the filler qubits; false, with
-  // readError set and nothing built, when the grid would exceed the largest one.
-  bool gridStep(int& W, int& H);
-  // Enters a qubit under `name`.
-  void enterQubit(const std::string& name);
 };

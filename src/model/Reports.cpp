@@ -3,9 +3,9 @@
 #include <iomanip>
 #include <iostream>
 
-#include "model/InterActGraph.h"
+#include "model/CircuitModel.h"
 
-void InterActGraph::printInfo() const {
+void CircuitModel::printInfo() const {
   std::cout << "-------- Graph info: ----------" << std::endl;
   std::cout << "vertex --> degree --> act" << std::endl;
   for (const Node& node : nodes) {
@@ -13,7 +13,7 @@ void InterActGraph::printInfo() const {
   }
 }
 
-void InterActGraph::printGraph() const {
+void CircuitModel::printGraph() const {
   std::cout << "Number of nodes = " << boost::num_vertices(graph) << std::endl;
   std::cout << "Number of edges = " << boost::num_edges(graph) << std::endl;
   std::cout << "u --> v    act" << std::endl;
@@ -25,7 +25,7 @@ void InterActGraph::printGraph() const {
   }
 }
 
-void InterActGraph::printNodeRanking() const {
+void CircuitModel::printNodeRanking() const {
   std::vector<Node> ranking = nodes;
   std::sort(ranking.begin(), ranking.end());
   std::cout << "Node ranking: " << std::endl;

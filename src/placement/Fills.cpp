@@ -1,8 +1,8 @@
 // Placements that ignore the circuit (row-major and random) and the grid printout.
-#include <cstdlib>
 #include <ctime>
 #include <iomanip>
 #include <iostream>
+#include <random>
 
 #include "model/InterActGraph.h"
 
@@ -21,10 +21,12 @@ void Grid::randomLocate() {
   std::vector<int> order(n);
   for (int i = 0; i < n; ++i)
     order[i] = i;
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  // A generator of this call's own, not the process-wide rand(), so that fills on several
+  // threads do not share state.
+  std::minstd_rand random(static_cast<unsigned>(std::time(nullptr)));
   // One exchange pass with a random partner per entry (not Fisher-Yates).
   for (int i = 0; i < n; ++i)
-    std::swap(order[i], order[std::rand() % n]);
+    std::swap(order[i], order[random() % n]);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       allocationMap[y][x] = order[y * width + x];

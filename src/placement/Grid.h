@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/Location.h"
@@ -32,20 +33,19 @@ class Grid {
   Location idxToLoc(int qubit) const;
 
   // Chooses, occupies and returns the cheapest empty site for qubit `idx` near anchors[0];
-  // (-1, -1) after printing the failure report when no site is accepted.
+  // (-1, -1) after printing the failure report on standard output when no site is accepted.
   Location placeNeighbor(int idx, int remainingDegree, int remainingAct, std::vector<int> weights,
                          std::vector<Location> anchors);
-  // The reference version of placeNeighbor, which prices every empty site of the grid.
-  Location placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
-                                std::vector<int> weights, std::vector<Location> anchors);
-  // The ring search behind both: with stopEarly it ends at the first ring that cannot hold a
-  // cheaper site.
+  // The ring search behind placeNeighbor: with stopEarly it ends at the first ring that cannot
+  // hold a cheaper site, without it every site is priced. When no site is accepted it returns
+  // (-1, -1) and appends the failure report to `failure` (when given).
   Location placeBest(int idx, int remainingDegree, int remainingAct, std::vector<int>& weights,
-                     std::vector<Location>& anchors, bool stopEarly);
+                     std::vector<Location>& anchors, bool stopEarly, std::string* failure);
 
   // Fills every site with its row-major number.
   void trivialLocate();
-  // Fills the sites with a permutation of 0 .. width*height-1 drawn from rand(), seeded by time().
+  // Fills the sites with a permutation of 0 .. width*height-1 drawn from a generator of the
+  // caller's own, seeded by the time.
   void randomLocate();
   // Prints the allocation map to standard output.
   void printGrid() const;

@@ -1,14 +1,15 @@
 // Greedy initial placement: a ranked breadth-first walk over the interaction graph that puts
 // each qubit on the empty site closest to its placed partners.
+#include "placement/Placement.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <iomanip>
 #include <iostream>
 #include <limits>
 #include <queue>
+#include <sstream>
 
-#include "model/InterActGraph.h"
-#include "reference/LiteralMode.h"
 #include "routing/GridPaths.h"
 
 int max(int a, int b, int c, int d) {
@@ -36,12 +37,12 @@ double costFun(Location& site, std::vector<Location>& anchors, std::vector<int>&
 
 namespace {
 
-// Prints a matrix row by row, each value right-aligned in width 3 and followed by a space.
-void printMatrix(const std::vector<std::vector<int>>& matrix) {
+// Writes a matrix row by row, each value right-aligned in width 3 and followed by a space.
+void printMatrix(std::ostream& out, const std::vector<std::vector<int>>& matrix) {
   for (const auto& row : matrix) {
     for (int value : row)
-      std::cout << std::setw(3) << value << ' ';
-    std::cout << std::endl;
+      out << std::setw(3) << value << ' ';
+    out << '\n';
   }
 }
 
@@ -70,16 +71,15 @@ double ringBound(int r, const std::vector<int>& anchorDist, const std::vector<in
 
 Location Grid::placeNeighbor(int idx, int remainingDegree, int remainingAct,
                              std::vector<int> weights, std::vector<Location> anchors) {
-  return placeBest(idx, remainingDegree, remainingAct, weights, anchors, !literalMode());
-}
-
-Location Grid::placeNeighborLiteral(int idx, int remainingDegree, int remainingAct,
-                                    std::vector<int> weights, std::vector<Location> anchors) {
-  return placeBest(idx, remainingDegree, remainingAct, weights, anchors, false);
+  std::string failure;
+  const Location site =
+      placeBest(idx, remainingDegree, remainingAct, weights, anchors, true, &failure);
+  std::cout << failure << std::flush;
+  return site;
 }
 
 Location Grid::placeBest(int idx, int remainingDegree, int remainingAct, std::vector<int>& weights,
-                         std::vector<Location>& anchors, bool stopEarly) {
+                         std::vector<Location>& anchors, bool stopEarly, std::string* failure) {
   const int x0 = anchors[0].x;
   const int y0 = anchors[0].y;
   const int W = width;
@@ -125,11 +125,15 @@ Location Grid::placeBest(int idx, int remainingDegree, int remainingAct, std::ve
     }
   }
   if (best == Location{-1, -1}) {
-    std::cout << "Error of placing qubit!, no allocation found" << std::endl;
-    std::cout << "maxDist= " << maxDist << std::endl;
-    std::cout << "idx= " << idx << std::endl;
-    printMatrix(allocationMap);
-    printMatrix(freedomMap);
+    if (failure) {
+      std::ostringstream report;
+      report << "Error of placing qubit!, no allocation found\n";
+      report << "maxDist= " << maxDist << '\n';
+      report << "idx= " << idx << '\n';
+      printMatrix(report, allocationMap);
+      printMatrix(report, freedomMap);
+      *failure += report.str();
+    }
     return best;
   }
   allocationMap[best.y][best.x] = idx;
@@ -137,10 +141,11 @@ Location Grid::placeBest(int idx, int remainingDegree, int remainingAct, std::ve
   return best;
 }
 
-bool InterActGraph::mapToGrid(int seed) {
+bool placeQubits(const CircuitModel& model, Grid& workGrid, int seed, bool stopEarly,
+                 std::string* failure) {
+  const std::vector<Node>& nodes = model.nodes;
+  const std::vector<Node>& ranking = model.ranking;
   const int n = static_cast<int>(nodes.size());
-  std::vector<Node> ranking = nodes;
-  std::sort(ranking.begin(), ranking.end());
   std::vector<bool> placed(n, false);
   std::vector<std::vector<Location>> anchors(n);
   std::vector<std::vector<int>> anchorWeights(n);
@@ -151,8 +156,6 @@ bool InterActGraph::mapToGrid(int seed) {
     remainingAct[node.vertex] = node.act;
   }
   const Location center{workGrid.width / 2, workGrid.height / 2};
-  auto vertexIdx = boost::get(vertex_idx_t(), graph);
-  auto edgeAct = boost::get(edge_act_t(), graph);
   std::queue<Node> nodeQueue;
   std::priority_queue<Node> candidates;
 
@@ -177,14 +180,14 @@ bool InterActGraph::mapToGrid(int seed) {
       if (placed[u]) continue;
       // placeNeighbor's search, without copying the qubit's anchors and weights.
       const Location site = workGrid.placeBest(u, remainingDegree[u], remainingAct[u],
-                                               anchorWeights[u], anchors[u], !literalMode());
+                                               anchorWeights[u], anchors[u], stopEarly, failure);
       // No site was accepted: the report is out, and the placement stops incomplete.
       if (site.x < 0) return false;
       placed[u] = true;
       ++placedCount;
-      for (auto [it, end] = boost::out_edges(u, graph); it != end; ++it) {
-        const int w = vertexIdx[boost::target(*it, graph)];
-        const int a = edgeAct[*it];
+      for (const Partner& partner : model.partners[u]) {
+        const int w = partner.qubit;
+        const int a = partner.act;
         remainingDegree[w] -= 1;
         remainingAct[w] -= a;
         if (!placed[w]) {
@@ -199,6 +202,16 @@ bool InterActGraph::mapToGrid(int seed) {
       }
     }
   }
-  grid = workGrid;
+  return true;
+}
+
+void resetWorkspace(TrialWorkspace& ws) {
+  ws.workGrid.resetGrid();
+  ws.grid = ws.workGrid;
+}
+
+bool placeTrial(const CircuitModel& model, TrialWorkspace& ws, int seed, std::string* failure) {
+  if (!placeQubits(model, ws.workGrid, seed, true, failure)) return false;
+  ws.grid = ws.workGrid;
   return true;
 }

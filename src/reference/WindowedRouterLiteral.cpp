@@ -4,19 +4,21 @@
 #include <fstream>
 #include <sstream>
 
-#include "model/InterActGraph.h"
+#include "reference/ReferenceVersions.h"
 #include "routing/Lookahead.h"
 #include "routing/MappedOutput.h"
 #include "routing/SwapHistory.h"
 #include "routing/SwapPath.h"
 
-RouteCosts InterActGraph::routeWindowedLiteral(int window, int outputMode, RouteOutput& out) {
+RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws, int window,
+                                  int outputMode, RouteOutput& out) {
+  const Grid& grid = ws.grid;
+  const Grid& workGrid = ws.workGrid;
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
   const int width = grid.width;
   const int height = grid.height;
   if (outputMode > 0 && out.wantsLayout()) {
-    writeLayout(out,
-                layoutText(workGrid.allocationMap, workGrid.width, workGrid.height, idxToName));
+    writeLayout(out, layoutText(workGrid.allocationMap, workGrid.width, workGrid.height, model));
   }
 
   GateBuffer futureGates;
@@ -25,7 +27,7 @@ RouteCosts InterActGraph::routeWindowedLiteral(int window, int outputMode, Route
   QubitLocMap qubitLoc;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      siteNames[y][x] = idxToName[workAlloc[y][x]];
+      siteNames[y][x] = model.nameOf(workAlloc[y][x]);
       if (workAlloc[y][x] >= 0) qubitLoc[workAlloc[y][x]] = {x, y};
     }
   }
@@ -42,8 +44,8 @@ RouteCosts InterActGraph::routeWindowedLiteral(int window, int outputMode, Route
 
   // Two independent line readers over the stored text: the router's own walk, and the
   // look-ahead reader that only the gate buffer advances.
-  std::istringstream mainReader(circuitText);
-  std::istringstream lookaheadReader(circuitText);
+  std::istringstream mainReader(model.circuitText);
+  std::istringstream lookaheadReader(model.circuitText);
   std::string text;
   int lineCount = 0;
   while (std::getline(mainReader, text)) {
@@ -53,13 +55,13 @@ RouteCosts InterActGraph::routeWindowedLiteral(int window, int outputMode, Route
     words >> token;
     if (token == ".qubit") {
       // One header block only: at the first .qubit line, or else just before .begin.
-      if (os && !headerWritten) writeHeaderBlock(*os, nodeNum, idxToName);
+      if (os && !headerWritten) writeHeaderBlock(*os, model);
       headerWritten = true;
     } else if (token == "qubit") {
       // Declarations are not copied; the header block lists every qubit.
     } else if (token == ".begin") {
       if (os) {
-        if (!headerWritten) writeHeaderBlock(*os, nodeNum, idxToName);
+        if (!headerWritten) writeHeaderBlock(*os, model);
         *os << text << '\n';
       }
       headerWritten = true;
@@ -69,14 +71,14 @@ RouteCosts InterActGraph::routeWindowedLiteral(int window, int outputMode, Route
       std::string skipped;
       for (int k = 0; k < lineCount && std::getline(lookaheadReader, skipped); ++k) {
       }
-      fillFutureGateBuffer(lookaheadReader, nameToIdx, futureGates, window);
+      fillFutureGateBuffer(lookaheadReader, model.nameToIdx, futureGates, window);
     } else if (isTwoQubitGate(token)) {
       std::string first;
       std::string second;
       std::string trailing;
       words >> first >> second >> trailing;
-      Location l1 = qubitLoc[nameToIdx[first]];
-      Location l2 = qubitLoc[nameToIdx[second]];
+      Location l1 = qubitLoc[model.indexOf(first)];
+      Location l2 = qubitLoc[model.indexOf(second)];
       if (dist(l1, l2) != 1) {
         std::vector<Location> candidates = findMidPoint(l1, l2, grid.isTall);
         double bestCost = 2147483647.0;
@@ -102,10 +104,10 @@ RouteCosts InterActGraph::routeWindowedLiteral(int window, int outputMode, Route
         l2 = bestEnds.second;
       }
       if (os) writeGateLine(*os, token, siteName(l1), siteName(l2), trailing);
-      fillFutureGateBuffer(lookaheadReader, nameToIdx, futureGates, 1);
+      fillFutureGateBuffer(lookaheadReader, model.nameToIdx, futureGates, 1);
     } else if (token == ".end") {
       if (outputMode == 1 && out.wantsLayout()) {
-        writeLayout(out, layoutText(workAlloc, width, height, idxToName));
+        writeLayout(out, layoutText(workAlloc, width, height, model));
       }
       int restoring = swapCount;
       while (!swapHistory.empty()) {

@@ -1,8 +1,7 @@
 // The fast SWAP path search: shortestPath by cheapest-route trees, and the router's search over
 // all meeting sites of one gate.
 #include <algorithm>
-#include <cstdlib>
-#include <iostream>
+#include <stdexcept>
 
 #include "routing/MeetingSearch.h"
 #include "routing/SwapPath.h"
@@ -49,10 +48,7 @@ void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB,
   ends.first = PA.size() >= 2 ? PA.back() : a;
   ends.second = QB.size() >= 3 ? QB[QB.size() - 2] : b;
   if (ends.first == ends.second) {
-    if (b != meet) {
-      std::cout << "error!" << std::endl;
-      std::exit(1);
-    }
+    if (b != meet) throw InconsistentSwapPath();
     if (PA.size() >= 2) ends.second = PA[PA.size() - 2];
   }
 }
@@ -105,9 +101,8 @@ double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
       const int q = alloc[y][x];
       const int k = q == -1 ? -1 : look.find(q);
       if (k < 0) continue;
-      // A buffered qubit on two sites: only the reference search models that map.
       if (look.placed[k]) {
-        return shortestPathLiteral(a, b, meet, swaps, ends, alloc, futureGates, isTall);
+        throw std::invalid_argument("shortestPath needs every buffered qubit on one site at most");
       }
       look.placed[k] = 1;
       look.sites[k] = {x, y};

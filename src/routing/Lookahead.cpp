@@ -1,7 +1,5 @@
 #include "routing/Lookahead.h"
 
-#include <sstream>
-
 namespace {
 
 // The drop phase: removes min(count, size) gates from the front.
@@ -12,32 +10,7 @@ void dropFront(GateBuffer& buffer, int count) {
 
 }  // namespace
 
-void fillFutureGateBuffer(std::istream& in, std::map<std::string, int>& nameToIdx,
-                          GateBuffer& buffer, int count) {
-  dropFront(buffer, count);
-  int found = 0;
-  std::string line;
-  while (found < count) {
-    // A failed read ends the fill: at the end of the text it sets eof anyway, and a stream
-    // failing for another reason would otherwise be retried for ever.
-    if (in.eof() || !std::getline(in, line)) return;
-    std::istringstream words(line);
-    std::string token;
-    words >> token;
-    if (!isTwoQubitGate(token)) continue;
-    std::string first;
-    std::string second;
-    words >> first;
-    const int q1 = nameToIdx[first];
-    words >> second;
-    const int q2 = nameToIdx[second];
-    buffer.emplace_back(q1, q2);
-    ++found;
-  }
-}
-
-void fillFutureGateBuffer(const std::vector<CircuitLine>& lines, std::size_t& next,
-                          GateBuffer& buffer, int count) {
+void fillFutureGateBuffer(LineView lines, std::size_t& next, GateBuffer& buffer, int count) {
   dropFront(buffer, count);
   int found = 0;
   while (found < count && next < lines.size()) {

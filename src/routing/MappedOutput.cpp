@@ -1,12 +1,11 @@
 #include "routing/MappedOutput.h"
 
 #include "driver/Files.h"
-#include "model/InterActGraph.h"
 
-void writeHeaderBlock(std::ostream& out, int nodeNum, std::map<int, std::string>& idxToName) {
-  out << ".qubit " << nodeNum << "\n\n";
-  for (int j = 0; j < nodeNum; ++j)
-    out << "qubit " << idxToName[j] << '\n';
+void writeHeaderBlock(std::ostream& out, const CircuitModel& model) {
+  out << ".qubit " << model.nodeNum << "\n\n";
+  for (int j = 0; j < model.nodeNum; ++j)
+    out << "qubit " << model.nameOf(j) << '\n';
 }
 
 void writeGateLine(std::ostream& out, std::string_view mnemonic, const std::string& site1,
@@ -18,12 +17,11 @@ void writeSwapLine(std::ostream& out, const std::string& site1, const std::strin
   out << "SWAP " << site1 << ' ' << site2 << '\n';
 }
 
-std::string layoutText(const AllocMatrix& alloc, int width, int height,
-                       std::map<int, std::string>& idxToName) {
+std::string layoutText(const AllocMatrix& alloc, int width, int height, const CircuitModel& model) {
   std::string text;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      text += idxToName[alloc[y][x]];
+      text += model.nameOf(alloc[y][x]);
       text += ' ';
     }
     text += '\n';

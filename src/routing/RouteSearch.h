@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -118,7 +119,14 @@ Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Lo
 void routeOfB(const RouteTree& fromB, Location b, Location meet, Location end,
               std::vector<Location>& out);
 
+// Thrown when two routes end on one site away from the meeting site: an inconsistent SWAP path,
+// which a well-formed run never reaches. The program reports it as "error!".
+struct InconsistentSwapPath : std::runtime_error {
+  InconsistentSwapPath() : std::runtime_error("error!") {}
+};
+
 // Fills `swaps` and `ends` from a's route PA and b's route QB as the SWAP path search does:
-// a's and b's moves alternate, and b's qubit stops one site before the meeting site.
+// a's and b's moves alternate, and b's qubit stops one site before the meeting site. Throws
+// InconsistentSwapPath when the two routes end on one site other than the meeting site.
 void joinMoves(const std::vector<Location>& PA, const std::vector<Location>& QB, Location a,
                Location b, Location meet, SwapList& swaps, std::pair<Location, Location>& ends);

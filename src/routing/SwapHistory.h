@@ -53,10 +53,3 @@ class SwapHistory {
   std::uint32_t stamp_ = 0;             // the current gate's stamp
   std::size_t alive_ = 0;               // remaining entries
 };
-
-// The reference version of SwapHistory::recordGate, one SWAP at a time, used by the reference
-// router and the tests. Records the routing SWAP s in the history, or removes instead the latest
-// earlier SWAP of the same two sites when no SWAP walked over since touches either of them, so that
-// the history's composition stays the net movement of the qubits. `touched` (height x width) is
-// shared by all SWAPs of one gate.
-void recordSwap(const Swap& s, SwapList& swapHistory, std::vector<std::vector<bool>>& touched);

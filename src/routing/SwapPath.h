@@ -15,16 +15,11 @@ void meetingSites(Location a, Location b, bool isTall, std::vector<Location>& ou
 // The SWAPs that carry a's qubit onto `meet` and b's qubit next to it, each along the first
 // shortest route that leaves the buffered gates closest; returns the look-ahead cost after
 // both moves. `ends` receives the final sites of a's and b's qubits. Finds the routes by a
-// cheapest-route search over the rectangles (RouteTree).
+// cheapest-route search over the rectangles (RouteTree). Every qubit of the buffer must stand on
+// one site at most; otherwise it throws std::invalid_argument.
 double shortestPath(Location a, Location b, Location meet, SwapList& swaps,
                     std::pair<Location, Location>& ends, AllocMatrix& alloc,
                     GateBuffer& futureGates, bool isTall);
-
-// The reference version of shortestPath with the same results: it enumerates every shortest
-// route with trail and prices each on its own copy of the placement.
-double shortestPathLiteral(Location a, Location b, Location meet, SwapList& swaps,
-                           std::pair<Location, Location>& ends, AllocMatrix& alloc,
-                           GateBuffer& futureGates, bool isTall);
 
 // Summed distance of the buffered gates' operands under a location map (missing qubits are
 // entered at (0, 0)).

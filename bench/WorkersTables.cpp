@@ -1,0 +1,128 @@
+// gridswap-bench's tables of one worker against all workers.
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+#include "BenchCommon.h"
+#include "driver/Workers.h"
+#include "model/InterActGraph.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One worker against all workers: the gridswap program itself, GRIDSWAP_THREADS=1 and
+// GRIDSWAP_THREADS=<CPUs of the affinity mask>, in alternation.
+struct WorkerPair {
+  std::vector<double> wall[2];  // wall seconds of each run: [0] one worker, [1] all workers
+  std::vector<double> cpu[2];   // CPU seconds (user + system) of each run
+  long maxRssKb[2] = {0, 0};    // the largest peak resident set of each setting's runs
+  bool finished = true;         // every run exited with status 0
+  bool identical = true;        // every run gave the bytes of the first one-worker run
+};
+
+// The bytes of a run that must not depend on the worker count: the report without its time
+// line, the mapped circuit and the layout file.
+std::string runBytes(const Run& run, const std::string& output) {
+  return reportBody(run.out) + "--circuit--\n" + readFile(output) + "--layout--\n" +
+         readFile(output + ".layout");
+}
+
+// Runs `args` (input, output, ...) with one worker and with `workers` workers in turn: 3 pairs,
+// or 7 for runs under half a second, each run with fresh output files.
+WorkerPair workerPair(const std::vector<std::string>& args, int workers,
+                      const std::string& scratch) {
+  WorkerPair pair;
+  const std::string& output = args[1];
+  std::string expected;
+  int pairs = 3;
+  for (int p = 0; p < pairs; ++p) {
+    for (int k = 0; k < 2; ++k) {
+      fs::remove(output);
+      fs::remove(output + ".layout");
+      const std::string setting = "GRIDSWAP_THREADS=" + std::to_string(k == 0 ? 1 : workers);
+      const Run run = spawnProgram(GRIDSWAP_BIN, args, {setting}, 0, scratch);
+      pair.finished = pair.finished && run.finished;
+      pair.wall[k].push_back(run.wall);
+      pair.cpu[k].push_back(run.cpu);
+      pair.maxRssKb[k] = std::max(pair.maxRssKb[k], run.maxRssKb);
+      const std::string bytes = runBytes(run, output);
+      if (expected.empty()) expected = bytes;
+      pair.identical = pair.identical && bytes == expected;
+    }
+    if (p == 0 && pair.wall[0].back() < 0.5) pairs = 7;
+  }
+  return pair;
+}
+
+// One table row: wall and CPU of each setting (medians), the ratio of the walls, the peaks.
+std::string workerRow(const WorkerPair& pair) {
+  if (!pair.finished) return "failed | | | | | | | |";
+  const double one = median(pair.wall[0]);
+  const double all = median(pair.wall[1]);
+  std::ostringstream row;
+  row << seconds(one) << " | " << seconds(all) << " | " << fixed(one / all, 2) << "x | "
+      << seconds(median(pair.cpu[0])) << " | " << seconds(median(pair.cpu[1])) << " | "
+      << megabytes(pair.maxRssKb[0]) << " | " << megabytes(pair.maxRssKb[1]) << " | "
+      << (pair.identical ? "yes" : "**NO**");
+  return row.str();
+}
+
+}  // namespace
+
+// The two tables of one worker against all workers: the corpus, then random circuits.
+void workersTables(const Options& options, const fs::path& dir, const std::string& scratch) {
+  const int workers = availableCpus();
+  const std::string header = "| 1 worker (wall) | " + std::to_string(workers) +
+                             " workers (wall) | ratio | " + "1 worker (CPU) | " +
+                             std::to_string(workers) + " workers (CPU) | peak memory, 1 | " +
+                             "peak memory, " + std::to_string(workers) + " | identical |\n";
+  std::cout << "## One worker against all workers\n\n"
+            << "The gridswap program itself, run with GRIDSWAP_THREADS=1 and with "
+            << "GRIDSWAP_THREADS=" << workers << " (the CPUs of the benchmark's affinity mask, "
+            << "the program's default) in alternation: 3 pairs of runs, 7 when a run takes "
+            << "under half a second; median wall-clock and CPU seconds (user + system) of the "
+            << "whole process, ratio = median wall with 1 worker / median wall with " << workers
+            << ", and the largest peak resident set of each setting's runs. "
+            << "Identical = every run gave the same report (but the time line), mapped circuit "
+            << "and layout file. Every run writes fresh output files; standard error is not a "
+            << "terminal, so no progress line is drawn.\n\n";
+  std::vector<fs::path> files;
+  if (fs::is_directory(dir)) {
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.path().extension() == ".circ" &&
+          (options.only.empty() || name.find(options.only) != std::string::npos)) {
+        files.push_back(entry.path());
+      }
+    }
+  }
+  std::sort(files.begin(), files.end());
+  std::cout << "### Corpus circuits (bench/circuits, natural grid, window 3)\n\n"
+            << "| circuit | trials | 2q gates " << header
+            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  for (const fs::path& file : files) {
+    InterActGraph graph(file.string(), 1, 1, -1);
+    const WorkerPair pair = workerPair({file.string(), scratch + "/w.circ"}, workers, scratch);
+    std::cout << "| " << file.stem().string() << " | " << graph.qubitNum << " | " << graph.gateNum
+              << " | " << workerRow(pair) << " |\n"
+              << std::flush;
+  }
+  std::cout << "\n### Random circuits\n\n"
+            << "side x side qubits filling a side x side grid, CNOTs on uniformly drawn pairs, "
+            << "window 3; the whole program, one trial per qubit.\n\n"
+            << "| grid | trials | 2q gates " << header
+            << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  const std::vector<std::pair<int, int>> series{{4, 1000},   {8, 1000},  {12, 1000}, {16, 1000},
+                                                {20, 1000},  {24, 1000}, {4, 10000}, {8, 10000},
+                                                {12, 10000}, {16, 10000}};
+  for (const auto& [side, gates] : series) {
+    const std::string path = scratch + "/random.circ";
+    writeRandomCircuit(path, side * side, gates, 1000u * side + gates);
+    const WorkerPair pair = workerPair({path, scratch + "/w.circ"}, workers, scratch);
+    std::cout << "| " << side << " x " << side << " | " << side * side << " | " << gates << " | "
+              << workerRow(pair) << " |\n"
+              << std::flush;
+  }
+  std::cout << "\n";
+}

@@ -1,0 +1,74 @@
+#include "driver/TrialRunner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <new>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// What the workers share: the next seed to hand out and whether to stop handing out.
+struct Dispenser {
+  std::atomic<int> next{0};
+  std::atomic<bool> stop{false};
+};
+
+// One worker: takes seeds until none is left or a trial has failed, writing each result into
+// its own slot.
+void work(const CircuitModel& model, int window, const TrialSteps& steps,
+          std::vector<TrialResult>& results, Dispenser& dispenser, Progress& progress) {
+  TrialWorkspace ws(model);
+  const int total = static_cast<int>(results.size());
+  while (!dispenser.stop.load()) {
+    const int seed = dispenser.next.fetch_add(1);
+    if (seed >= total) break;
+    TrialResult& result = results[seed];
+    result = runTrial(model, ws, seed, window, steps);
+    if (result.status != TrialStatus::kDone) {
+      dispenser.stop.store(true);
+      break;
+    }
+    progress.trialDone(result.costU);
+  }
+}
+
+}  // namespace
+
+std::vector<TrialResult> runAllTrials(const CircuitModel& model, int window, int workers,
+                                      const TrialSteps& steps, Progress& progress) {
+  const int total = std::max(model.qubitNum, 0);
+  TrialResult notRun;
+  notRun.status = TrialStatus::kNotRun;
+  std::vector<TrialResult> results(total, notRun);
+  Dispenser dispenser;
+  const int helpers = std::max(std::min(workers, total) - 1, 0);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < helpers; ++i) {
+    try {
+      threads.emplace_back([&] {
+        try {
+          work(model, window, steps, results, dispenser, progress);
+        } catch (const std::bad_alloc&) {
+          // Only its workspace can fail here (trials catch their own): the others take its
+          // seeds.
+        }
+      });
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: the workers started do the work
+    }
+  }
+  // The calling thread is a worker too; its failure to find memory ends the run as it would
+  // without threads, after the others have stopped.
+  try {
+    work(model, window, steps, results, dispenser, progress);
+  } catch (...) {
+    dispenser.stop.store(true);
+    for (std::thread& t : threads)
+      t.join();
+    throw;
+  }
+  for (std::thread& t : threads)
+    t.join();
+  return results;
+}

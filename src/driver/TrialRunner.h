@@ -1,0 +1,16 @@
+#pragma once
+
+#include <vector>
+
+#include "driver/Progress.h"
+#include "driver/Trials.h"
+#include "model/CircuitModel.h"
+
+// Runs the trials of seeds 0 .. model.qubitNum - 1 on `workers` threads, the calling thread
+// among them (with 1 worker, or 1 seed, no thread is started), each with a workspace of its
+// own; seeds are handed out one at a time in increasing order as workers become free. Returns
+// the results in seed order, which do not depend on the number of workers. Once a trial fails
+// no further seed is handed out; the seeds never handed out are kNotRun, and every seed before
+// the failed one has run.
+std::vector<TrialResult> runAllTrials(const CircuitModel& model, int window, int workers,
+                                      const TrialSteps& steps, Progress& progress);

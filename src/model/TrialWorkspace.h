@@ -1,0 +1,19 @@
+#pragma once
+
+#include "model/CircuitModel.h"
+#include "placement/Grid.h"
+#include "routing/RouterScratch.h"
+
+// Everything one placement trial changes: the grid placement works on, the placement the
+// routers read, and the router's buffers. A workspace belongs to one thread at a time; the
+// circuit model beside it is shared and only read.
+struct TrialWorkspace {
+  Grid grid{0, 0};       // the placement the routers read
+  Grid workGrid{0, 0};   // the grid placement works on
+  RouterScratch router;  // the windowed router's buffers
+
+  TrialWorkspace() = default;
+  // Empty grids of the model's size.
+  explicit TrialWorkspace(const CircuitModel& model)
+      : grid(model.gridWidth, model.gridHeight), workGrid(model.gridWidth, model.gridHeight) {}
+};
