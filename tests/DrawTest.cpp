@@ -425,3 +425,46 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// gridswap-qasm map --svg draws the mapping it kept, as gridswap-draw draws the same mapping
+// written with --native, with one bar per trial and the kept trial, the one with the fewest
+// SWAPs, marked.
+TEST(MapPicture, DrawsTheKeptMappingWithEveryTrial) {
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path;
+  const RunResult mapped =
+      run(std::string(GRIDSWAP_QASM_BIN) + " map --svg " + quote(dir + "/map.svg") + " --native " +
+          quote(dir + "/n.circ") + " " +
+          quote(std::string(TEST_DATA_DIR) + "/qasmbench/qasmbench-qft_n18.qasm") + " " +
+          quote(dir + "/out.qasm") + " 2>&1");
+  ASSERT_EQ(mapped.status, 0) << mapped.out;
+  const RunResult drawn = run(std::string(GRIDSWAP_DRAW_BIN) + " " + quote(dir + "/n.circ") + " " +
+                              quote(dir + "/draw.svg") + " 2>&1");
+  ASSERT_EQ(drawn.status, 0) << drawn.out;
+  ASSERT_EQ(run("xmllint --noout " + quote(dir + "/map.svg")).status, 0);
+
+  const std::string edges = "//*[@class='edge']/*[local-name()='title']/text()";
+  const std::string sites = "//*[@class='site']/*[local-name()='title']/text()";
+  EXPECT_EQ(xpath(dir + "/map.svg", edges), xpath(dir + "/draw.svg", edges));
+  EXPECT_EQ(xpath(dir + "/map.svg", sites), xpath(dir + "/draw.svg", sites));
+
+  const std::vector<std::string> bars =
+      xpath(dir + "/map.svg", "//*[@class='bar']/*[local-name()='title']/text()");
+  ASSERT_EQ(bars.size(), 18u);
+  int fewest = 1 << 30;
+  int chosenSwaps = -1;
+  int chosenCount = 0;
+  for (const std::string& bar : bars) {
+    const int swaps = std::stoi(bar.substr(bar.find(": ") + 2));
+    fewest = std::min(fewest, swaps);
+    if (bar.find("(chosen)") != std::string::npos) chosenSwaps = swaps, ++chosenCount;
+  }
+  EXPECT_EQ(chosenCount, 1);
+  EXPECT_EQ(chosenSwaps, fewest);
+  EXPECT_NE(mapped.out.find(std::to_string(fewest) + " SWAPs inserted"), std::string::npos)
+      << mapped.out;
+}
+
+}  // namespace

@@ -3,6 +3,8 @@
 #include <ostream>
 
 #include "check/MappedCircuit.h"
+#include "check/TextLines.h"
+#include "driver/AtomicFiles.h"
 #include "driver/Files.h"
 
 const char kDrawUsage[] =
@@ -41,12 +43,29 @@ DrawResult drawMappingFile(const std::string& mappedPath, const std::string& lay
   MappingPicture picture;
   read = pictureOf(circuit, &picture);
   if (!read.ok()) return failure(read.message);
-  if (!replaceFileAtomically(svgPath, drawMapping(picture, chart)))
-    return failure("Cannot write file: " + svgPath);
+  std::string failed;
+  if (!writeFilesAtomically({{svgPath, drawMapping(picture, chart)}}, &failed))
+    return failure("Cannot write file: " + failed);
   return DrawResult{0, svgPath + ": grid " + std::to_string(picture.width) + " x " +
                            std::to_string(picture.height) + ", " +
                            counted(picture.gates, "two-qubit gate") + ", " +
                            counted(picture.swaps, "inserted SWAP")};
+}
+
+CheckResult drawMappingText(const std::string& mappedName, const std::string& mappedText,
+                            const std::string& layoutText, const std::string& title,
+                            const SeedChart* chart, std::string* svg) {
+  MappedCircuit circuit;
+  CheckResult read =
+      readMappedCircuitLines(mappedName, textLines(mappedText), defaultLayoutPath(mappedName),
+                             textLines(layoutText), &circuit);
+  if (!read.ok()) return read;
+  MappingPicture picture;
+  read = pictureOf(circuit, &picture);
+  if (!read.ok()) return read;
+  picture.name = title;
+  *svg = drawMapping(picture, chart);
+  return CheckResult();
 }
 
 int runDrawCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

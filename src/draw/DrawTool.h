@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "check/CheckResult.h"
 #include "draw/DrawMapping.h"
 
 // What drawing a mapping to a file concluded: the line to print and the exit status.
@@ -16,6 +17,14 @@ struct DrawResult {
 // and writes the SVG to `svgPath` through a temporary file renamed into place.
 DrawResult drawMappingFile(const std::string& mappedPath, const std::string& layoutPath,
                            const std::string& svgPath, const SeedChart* chart = nullptr);
+
+// Draws a mapping held in memory (made in the same process): the texts of the mapped circuit and
+// of its layout file. `mappedName` names the mapped circuit in messages (its layout is that name
+// followed by ".layout"), `title` is the file name the picture's title shows. On success `svg`
+// holds the picture; otherwise the result is the reader's fault.
+CheckResult drawMappingText(const std::string& mappedName, const std::string& mappedText,
+                            const std::string& layoutText, const std::string& title,
+                            const SeedChart* chart, std::string* svg);
 
 // The usage line of gridswap-draw.
 extern const char kDrawUsage[];

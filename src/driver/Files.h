@@ -9,7 +9,3 @@ bool sameFile(const std::string& input, const std::string& output);
 
 // Replaces the file at `path` with `text`; false when it could not be written in full.
 bool writeWholeFile(const std::string& path, const std::string& text);
-
-// Writes `text` to a fresh file beside `path` and renames it into place, so that `path` holds
-// either its old content or all of `text`, never a part; false when that could not be done.
-bool replaceFileAtomically(const std::string& path, const std::string& text);
