@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Regenerates the README's picture: maps the QASMBench circuit qft_n18 onto a 5 x 4 grid with
-# window 3 and draws the mapping as docs/qft_n18.svg. Usage: scripts/picture.sh
+# Regenerates the README's picture: maps the QASMBench program qft_n18 onto a 5 x 4 grid with
+# window 3 and draws the mapping, with the chart of every trial, as docs/qft_n18.svg.
+# Usage: scripts/picture.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh build >/dev/null
 mkdir -p out
-circuit=tests/data/qasmbench/qasmbench-qft_n18.circ
-build/gridswap "$circuit" out/qft_n18.mapped.circ 5 4 3
-build/gridswap-check "$circuit" out/qft_n18.mapped.circ
-build/gridswap-draw out/qft_n18.mapped.circ docs/qft_n18.svg
+build/gridswap-qasm map --grid 5x4 --window 3 --svg docs/qft_n18.svg \
+  tests/data/qasmbench/qasmbench-qft_n18.qasm out/qft_n18.qasm

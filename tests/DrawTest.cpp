@@ -399,8 +399,7 @@ TEST_P(DrawCommand, PrintsOneLineWithItsStatus) {
   EXPECT_TRUE(files.out == inputs || files.out == inputs + "out.svg\n") << files.out;
 }
 
-const std::string kUsage =
-    "Usage: gridswap-draw [--help] <mapped circuit> [<layout file>] <out.svg>\n";
+const std::string kUsage = "Usage: gridswap-draw [options] MAPPED.circ [LAYOUT] OUT.svg";
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, DrawCommand,
@@ -409,10 +408,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "out.svg: grid 2 x 3, {counts}\n|"},
         CommandCase{"WritesPictureWithNamedLayout", "m.circ m.circ.layout out.svg", 0,
                     "out.svg: grid 2 x 3, {counts}\n|"},
-        CommandCase{"HelpOnStandardOutput", "--help m.circ", 0, kUsage + "|"},
-        CommandCase{"TooFewArguments", "m.circ", 2, "|" + kUsage},
-        CommandCase{"TooManyArguments", "m.circ m.circ.layout out.svg extra", 2, "|" + kUsage},
-        CommandCase{"UnknownOption", "--width=3 m.circ out.svg", 2, "|" + kUsage},
+        CommandCase{"HelpOnStandardOutput", "--help m.circ", 0, kUsage + "\n|"},
+        CommandCase{"TooFewArguments", "m.circ", 2,
+                    "|" + kUsage + " (2 or 3 file names expected, not 1)\n"},
+        CommandCase{"TooManyArguments", "m.circ m.circ.layout out.svg extra", 2,
+                    "|" + kUsage + " (2 or 3 file names expected, not 4)\n"},
+        CommandCase{"UnknownOption", "--width=3 m.circ out.svg", 2,
+                    "|" + kUsage + " (unknown option --width=3)\n"},
         CommandCase{"MissingLayout", "m.circ none.layout out.svg", 1,
                     "|Cannot read file: none.layout\n"},
         CommandCase{

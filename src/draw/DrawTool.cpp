@@ -1,23 +1,29 @@
 #include "draw/DrawTool.h"
 
-#include <ostream>
+#include <CLI/CLI.hpp>
+#include <iostream>
 
 #include "check/MappedCircuit.h"
 #include "check/TextLines.h"
 #include "driver/AtomicFiles.h"
+#include "driver/CommandLine.h"
 #include "driver/Files.h"
 
-const char kDrawUsage[] =
-    "Usage: gridswap-draw [--help] <mapped circuit> [<layout file>] <out.svg>";
+const char kDrawUsage[] = "gridswap-draw [options] MAPPED.circ [LAYOUT] OUT.svg";
 
 namespace {
 
 const char kHelp[] =
+    "Usage: gridswap-draw [options] MAPPED.circ [LAYOUT] OUT.svg\n"
+    "\n"
     "Draws a mapping made by gridswap as an SVG picture: the grid's sites with the qubit each\n"
     "starts and ends with, and every edge coloured by the inserted SWAPs it carried, with the\n"
-    "number of two-qubit gates it carried.\n"
+    "number of two-qubit gates it carried. LAYOUT defaults to MAPPED.circ followed by "
+    "\".layout\".\n"
     "\n"
-    "The layout file defaults to the mapped circuit's name followed by \".layout\".\n"
+    "Options:\n"
+    "  -h, --help  prints this help\n"
+    "\n"
     "Exit status: 0 when the picture is written, 1 when a file cannot be read, is malformed or\n"
     "cannot be written, 2 for wrong arguments.\n";
 
@@ -68,30 +74,19 @@ CheckResult drawMappingText(const std::string& mappedName, const std::string& ma
   return CheckResult();
 }
 
-int runDrawCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runDrawCommand(const std::vector<std::string>& args) {
+  CLI::App app;
   std::vector<std::string> files;
-  bool optionsEnd = false;
-  for (const std::string& arg : args) {
-    if (!optionsEnd && arg == "--help") {
-      out << kDrawUsage << "\n\n" << kHelp;
-      return 0;
-    }
-    if (!optionsEnd && arg == "--") {
-      optionsEnd = true;
-    } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
-      err << kDrawUsage << "\n";
-      return 2;
-    } else {
-      files.push_back(arg);
-    }
-  }
+  app.add_option("files", files)->expected(-1);
+  const int parsed = parseCommandLine(app, args, kDrawUsage, kHelp);
+  if (parsed >= 0) return parsed;
   if (files.size() != 2 && files.size() != 3) {
-    err << kDrawUsage << "\n";
-    return 2;
+    return usageError(kDrawUsage,
+                      "2 or 3 file names expected, not " + std::to_string(files.size()));
   }
   const std::string& mapped = files[0];
   const std::string layout = files.size() == 3 ? files[1] : defaultLayoutPath(mapped);
   const DrawResult result = drawMappingFile(mapped, layout, files.back());
-  (result.status == 0 ? out : err) << result.message << "\n";
+  (result.status == 0 ? std::cout : std::cerr) << result.message << std::endl;
   return result.status;
 }

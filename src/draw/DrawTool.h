@@ -1,6 +1,5 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -26,9 +25,10 @@ CheckResult drawMappingText(const std::string& mappedName, const std::string& ma
                             const std::string& layoutText, const std::string& title,
                             const SeedChart* chart, std::string* svg);
 
-// The usage line of gridswap-draw.
+// The usage of gridswap-draw, without "Usage: ".
 extern const char kDrawUsage[];
 
-// Runs gridswap-draw on its arguments (without the program name): the summary or --help text
-// on `out`, errors on `err`; returns the exit status (2 for a usage error).
-int runDrawCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Runs gridswap-draw on its arguments (without the program name): "--help" prints the help on
+// standard output (status 0), a usage error one "Usage: ..." line on standard error (status 2);
+// otherwise the summary line on standard output, or the error line on standard error (status 1).
+int runDrawCommand(const std::vector<std::string>& args);

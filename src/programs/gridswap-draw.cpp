@@ -1,5 +1,4 @@
 // gridswap-draw: draws a mapping made by gridswap as a self-contained SVG picture.
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -7,5 +6,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return runDrawCommand(args, std::cout, std::cerr);
+  return runDrawCommand(args);
 }
