@@ -23,7 +23,7 @@ testutil::RunResult runCheck(const std::vector<std::string>& args) {
 TEST(CheckProgram, PrintsOkLineAndExitsZero) {
   const testutil::RunResult r = runCheck({kCheckDir + "small.circ", kCheckDir + "good.mapped"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "OK: 4 two-qubit gates, 1 SWAPs inserted, grid 2x2, not restored\n");
+  EXPECT_EQ(r.out, "OK: 4 two-qubit gates, 1 SWAP inserted, grid 2x2, not restored\n");
 }
 
 TEST(CheckProgram, PrintsOneFailLineAndExitsOne) {
@@ -38,7 +38,9 @@ TEST(CheckProgram, PrintsOneFailLineAndExitsOne) {
 TEST(CheckProgram, UsageErrorExitsTwo) {
   const testutil::RunResult r = runCheck({kCheckDir + "small.circ"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>]\n");
+  EXPECT_EQ(r.out,
+            "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>] (2 or 3 file "
+            "names expected, not 1)\n");
 }
 
 TEST(CheckProgram, MissingDefaultLayoutExitsTwo) {

@@ -123,7 +123,7 @@ TEST_P(CheckPass, IsAcceptedWithItsSummary) {
 
 const PassCase kPasses[] = {
     {"RoutedMapping", "small.circ", "good.mapped", "good.mapped.layout",
-     "OK: 4 two-qubit gates, 1 SWAPs inserted, grid 2x2, not restored"},
+     "OK: 4 two-qubit gates, 1 SWAP inserted, grid 2x2, not restored"},
     {"RestoringSwapsBeforeEnd", "small.circ", "restored.mapped", "start.layout",
      "OK: 4 two-qubit gates, 2 SWAPs inserted, grid 2x2, restored"},
     // good.mapped's gates are all adjacent for a placement with a and xxc0 exchanged: without
@@ -131,11 +131,11 @@ const PassCase kPasses[] = {
     {"OtherPlacementWithoutSwaps", "small.circ", "gate-distant.mapped", "good.mapped.layout",
      "OK: 4 two-qubit gates, 0 SWAPs inserted, grid 2x2, restored"},
     {"SecondCountLineLeavesNoLine", "two-counts.circ", "one-header.mapped", "pair.layout",
-     "OK: 1 two-qubit gates, 0 SWAPs inserted, grid 2x1, restored"},
+     "OK: 1 two-qubit gate, 0 SWAPs inserted, grid 2x1, restored"},
     {"SecondCountLineRepeatsHeader", "two-counts.circ", "repeated-header.mapped", "pair.layout",
-     "OK: 1 two-qubit gates, 0 SWAPs inserted, grid 2x1, restored"},
+     "OK: 1 two-qubit gate, 0 SWAPs inserted, grid 2x1, restored"},
     {"HeaderBeforeBeginWithoutCountLine", "no-count.circ", "no-count.mapped", "pair.layout",
-     "OK: 1 two-qubit gates, 0 SWAPs inserted, grid 2x1, restored"},
+     "OK: 1 two-qubit gate, 0 SWAPs inserted, grid 2x1, restored"},
 };
 
 std::string passName(const testing::TestParamInfo<PassCase>& info) {
@@ -169,7 +169,9 @@ TEST(CheckCommand, WrongArgumentCountPrintsUsage) {
     const CheckResult result = runCheckCommand(args);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.message,
-              "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>]");
+              "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>] (2 or 3 "
+              "file names expected, not " +
+                  std::to_string(args.size()) + ")");
   }
 }
 

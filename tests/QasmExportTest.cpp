@@ -50,6 +50,22 @@ class Export : public testing::Test {
   std::string layout;
 };
 
+// The classical lines of fixed form: registers declared, measure, reset and barrier on the
+// index where their qubits stand at that point, a condition on the statement after it (inserted
+// SWAPs in between stay unconditioned), and registers that only measurements name.
+TEST_F(Export, WritesClassicalLinesOnTheQubitsWhereTheyStand) {
+  const std::string text =
+      "# creg c[2]\n.qubit 4\n\nqubit a\nqubit b\nqubit c\nqubit xxc0\n.begin\n"
+      "# measure a -> c[1]\n# if c==2\nSWAP a xxc0\nCNOT xxc0 b \n# barrier a b\n"
+      "# if c==1\n# reset a\n# measure a -> m[3]\n# if c==0\n# measure c -> c[0]\n"
+      "# a comment\n.end\n";
+  const std::string qasm = exportText(text);
+  EXPECT_EQ(qasm.substr(qasm.find("qreg")),
+            "qreg q[4];\ncreg c[2];\ncreg m[4];\nmeasure q[0] -> c[1];\nswap q[0],q[2];\n"
+            "if(c==2) cx q[2],q[3];\nbarrier q[2],q[3];\nif(c==1) reset q[2];\n"
+            "measure q[2] -> m[3];\nif(c==0) measure q[1] -> c[0];\n// a comment\n");
+}
+
 TEST_F(Export, WritesEveryKindOfLine) {
   EXPECT_EQ(exportText(kMapped),
             "// " + mapped +
@@ -95,7 +111,15 @@ INSTANTIATE_TEST_SUITE_P(
         ExportReject{"CPWithoutAngle", "CP a c ", "CP needs a number as angle, found \"\""},
         ExportReject{"UnknownQubit", "T z", "unknown qubit z"},
         ExportReject{"GeoWithAndWithoutParameter", "GEO c a 0.5",
-                     "GEO is used both with and without a parameter"}),
+                     "GEO is used both with and without a parameter"},
+        ExportReject{"MalformedMeasure", "# measure a c[0]",
+                     "expected \"# measure QUBIT -> NAME[BIT]\""},
+        ExportReject{"MalformedCondition", "# if c=1", "expected \"# if NAME==VALUE\""},
+        ExportReject{"ResetOfTwoQubits", "# reset a b", "expected \"# reset QUBIT\""},
+        ExportReject{"ConditionWithoutRegister", "# if c==1\nX a",
+                     "condition on undeclared classical register c"},
+        ExportReject{"ConditionBeforeBarrier", "# if c==1\n# barrier a\n# measure a -> c[0]",
+                     "a condition must be followed by a gate, measure or reset"}),
     [](const testing::TestParamInfo<ExportReject>& info) { return info.param.name; });
 
 // The program: its summary, and faults of the reader and of the export as FILE:LINE lines.
@@ -117,8 +141,14 @@ TEST_F(Export, CommandLine) {
   EXPECT_EQ(r.status, 1);
   writeFile(mapped, kMapped);
   r = testutil::run(command);
-  EXPECT_EQ(r.out, out + ": grid 2 x 2, 6 two-qubit gates, 1 inserted swaps, 5 one-qubit gates\n");
+  EXPECT_EQ(r.out,
+            out + ": grid 2 x 2, 6 two-qubit gates, 1 inserted swap, 4 one-qubit gates, 1 reset\n");
   EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(testutil::readFile(out), exportText(kMapped));
+  // Without the layout argument the layout is the mapped circuit's name followed by ".layout".
+  std::remove(out.c_str());
+  r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + out);
+  EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(testutil::readFile(out), exportText(kMapped));
   r = testutil::run(std::string(GRIDSWAP_QASM_BIN) + " export " + mapped + " " + layout + " " +
                     layout);

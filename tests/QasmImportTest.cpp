@@ -29,7 +29,8 @@ std::string errorOf(const std::string& source, ImportOptions options = {}) {
 TEST(QasmImport, WritesTheCircuitFormat) {
   const CircCircuit c = convert(kHead + "qreg q[2];\ncreg c[2];\nh q[0];\ncx q[0],q[1];\n");
   EXPECT_EQ(circText(c),
-            "# converted from test.qasm by gridswap-qasm\n.qubit 2\nqubit q0\nqubit q1\n.begin\n"
+            "# converted from test.qasm by gridswap-qasm\n# creg c[2]\n.qubit 2\nqubit q0\nqubit "
+            "q1\n.begin\n"
             "H q0\nCNOT q0 q1\n.end\n");
   EXPECT_EQ(c.twoQubitGates, 1);
   EXPECT_EQ(c.oneQubitGates, 1);
@@ -57,6 +58,26 @@ TEST(QasmImport, MeasureResetAndBarrierBecomeComments) {
                                                "# measure q1 -> c[1]", "# reset q0", "# reset q1",
                                                "# barrier q0 q1 r0"}));
   EXPECT_EQ(c.oneQubitGates + c.twoQubitGates, 0);
+}
+
+// Registers become header lines; a condition stands before each line its statement becomes,
+// decompositions included, but never before a barrier.
+TEST(QasmImport, ConditionsStandBeforeEveryLineTheyControl) {
+  const CircCircuit c =
+      convert(kHead +
+              "gate g a,b { cx a,b; barrier a; h b; }\nqreg q[2];\ncreg c[2];\n"
+              "creg d[1];\nif(c==2) g q[0],q[1];\nif(d==0) measure q[1] -> c[0];\n"
+              "if(c==1) reset q;\n");
+  EXPECT_EQ(c.comments, (std::vector<std::string>{"converted from test.qasm by gridswap-qasm",
+                                                  "creg c[2]", "creg d[1]"}));
+  EXPECT_EQ(c.lines,
+            (std::vector<std::string>{"# if c==2", "CNOT q0 q1", "# barrier q0", "# if c==2",
+                                      "H q1", "# if d==0", "# measure q1 -> c[0]", "# if c==1",
+                                      "# reset q0", "# if c==1", "# reset q1"}));
+  EXPECT_EQ(c.conditions, 5);
+  EXPECT_EQ(c.measurements, 1);
+  EXPECT_EQ(c.resets, 2);
+  EXPECT_EQ(c.barriers, 1);
 }
 
 TEST(QasmImport, BroadcastsWholeRegisters) {
@@ -142,8 +163,15 @@ TEST_P(QasmReject, StopsAtTheLineWithItsReason) {
 INSTANTIATE_TEST_SUITE_P(
     Errors, QasmReject,
     testing::Values(
-        RejectCase{"ClassicalControl", kHead + "qreg q[1];\ncreg c[1];\nif (c == 1) x q[0];\n",
-                   "5: classically controlled gates (if) cannot be converted"},
+        RejectCase{"ConditionOnUnknownRegister",
+                   kHead + "qreg q[1];\ncreg c[1];\nif (d == 1) x q[0];\n",
+                   "5: unknown classical register d"},
+        RejectCase{"ControlledBarrier", kHead + "qreg q[1];\ncreg c[1];\nif (c == 1) barrier q;\n",
+                   "5: barrier cannot be classically controlled"},
+        RejectCase{"ControlledMeasureOfItsWholeRegister",
+                   kHead + "qreg q[2];\ncreg c[2];\nif (c == 1) measure q -> c;\n",
+                   "5: a controlled measure into the whole register c it tests cannot be carried "
+                   "faithfully"},
         RejectCase{"OpaqueGateUsed", kHead + "opaque magic a;\nqreg q[1];\n\nmagic q[0];\n",
                    "6: opaque gate magic cannot be converted"},
         RejectCase{"OpaqueGateInDefinition", kHead + "opaque magic a;\ngate g a {\n magic a;\n}\n",

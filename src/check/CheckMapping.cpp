@@ -5,8 +5,9 @@
 
 #include "check/Mnemonics.h"
 #include "check/SitePlacement.h"
+#include "check/TextLines.h"
 
-const char kCheckUsage[] = "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>]";
+const char kCheckUsage[] = "gridswap-check <input circuit> <mapped circuit> [<layout file>]";
 
 namespace {
 
@@ -197,8 +198,10 @@ CheckResult Walk::run() {
     return faultAt(mapped_.path, extra->number,
                    "unexpected line " + quoted(extra->text) + " after the end of the input");
   }
-  result.message = "OK: " + std::to_string(gates_) + " two-qubit gates, " +
-                   std::to_string(mapped_.swapCount) + " SWAPs inserted, grid " +
+  result.message = "OK: " + std::to_string(gates_) +
+                   (gates_ == 1 ? " two-qubit gate, " : " two-qubit gates, ") +
+                   std::to_string(mapped_.swapCount) +
+                   (mapped_.swapCount == 1 ? " SWAP inserted, grid " : " SWAPs inserted, grid ") +
                    std::to_string(mapped_.width) + "x" + std::to_string(mapped_.height) + ", " +
                    (mapped_.restored() ? "restored" : "not restored");
   return result;
@@ -221,12 +224,14 @@ CheckResult checkMapping(const std::string& inputPath, const std::string& mapped
   return checkMapped(input, mapped);
 }
 
-CheckResult runCheckCommand(const std::vector<std::string>& args) {
-  if (args.size() < 2 || args.size() > 3) {
-    CheckResult usage;
-    usage.status = 2;
-    usage.message = kCheckUsage;
-    return usage;
-  }
-  return checkMapping(args[0], args[1], args.size() == 3 ? args[2] : defaultLayoutPath(args[1]));
+CheckResult checkMappingText(const std::string& inputPath, const std::string& inputText,
+                             const std::string& mappedPath, const std::string& mappedText,
+                             const std::string& layoutPath, const std::string& layoutText) {
+  InputCircuit input;
+  readInputCircuitLines(inputPath, textLines(inputText), &input);
+  MappedCircuit mapped;
+  const CheckResult result = readMappedCircuitLines(mappedPath, textLines(mappedText), layoutPath,
+                                                    textLines(layoutText), &mapped);
+  if (!result.ok()) return result;
+  return checkMapped(input, mapped);
 }

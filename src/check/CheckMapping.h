@@ -14,11 +14,23 @@
 CheckResult checkMapping(const std::string& inputPath, const std::string& mappedPath,
                          const std::string& layoutPath);
 
+// The same check on the three texts held in memory (a mapping made in the same process); the
+// paths name them in messages.
+CheckResult checkMappingText(const std::string& inputPath, const std::string& inputText,
+                             const std::string& mappedPath, const std::string& mappedText,
+                             const std::string& layoutPath, const std::string& layoutText);
+
 // The same check on circuits already read, for callers that hold them.
 CheckResult checkMapped(const InputCircuit& input, const MappedCircuit& mapped);
 
-// The usage line of gridswap-check.
+// The usage of gridswap-check, without "Usage: ".
 extern const char kCheckUsage[];
 
-// Runs gridswap-check on its arguments (without the program name): usage errors give status 2.
+// Runs gridswap-check on its arguments (without the program name): a wrong argument count
+// gives status 2 with the usage error line.
 CheckResult runCheckCommand(const std::vector<std::string>& args);
+
+// gridswap-check's command line: "--help" prints the help (status 0), a usage error one
+// "Usage: ..." line on standard error (status 2); otherwise the check's line on standard output
+// and its status.
+int runCheckProgram(int argc, char** argv);

@@ -3,10 +3,16 @@
 #include "check/TextLines.h"
 
 CheckResult readInputCircuit(const std::string& path, InputCircuit* circuit) {
-  *circuit = InputCircuit();
-  circuit->path = path;
   std::vector<std::string> lines;
   if (!readLines(path, &lines)) return unreadableFile(path);
+  readInputCircuitLines(path, lines, circuit);
+  return CheckResult();
+}
+
+void readInputCircuitLines(const std::string& path, const std::vector<std::string>& lines,
+                           InputCircuit* circuit) {
+  *circuit = InputCircuit();
+  circuit->path = path;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     InputLine line;
     line.number = static_cast<int>(i) + 1;
@@ -18,5 +24,4 @@ CheckResult readInputCircuit(const std::string& path, InputCircuit* circuit) {
     }
     circuit->lines.push_back(line);
   }
-  return CheckResult();
 }

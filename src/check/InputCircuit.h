@@ -23,3 +23,7 @@ struct InputCircuit {
 // Reads an input circuit file; fails only when it cannot be read (status 2). Whether its
 // lines make sense is left to the checks that use them.
 CheckResult readInputCircuit(const std::string& path, InputCircuit* circuit);
+
+// The same on the lines of a circuit held in memory; `path` names it in messages.
+void readInputCircuitLines(const std::string& path, const std::vector<std::string>& lines,
+                           InputCircuit* circuit);

@@ -15,6 +15,11 @@ std::string countOfNames(std::size_t n) {
 CheckResult readLayout(const std::string& path, Layout* layout) {
   std::vector<std::string> lines;
   if (!readLines(path, &lines)) return unreadableFile(path);
+  return readLayoutLines(path, lines, layout);
+}
+
+CheckResult readLayoutLines(const std::string& path, const std::vector<std::string>& lines,
+                            Layout* layout) {
   if (lines.empty()) return faultAt(path, 1, "layout file is empty");
 
   *layout = Layout();

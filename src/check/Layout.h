@@ -17,3 +17,7 @@ struct Layout {
 // Reads a layout file and checks that it is a rectangle of distinct names, each followed by
 // one space; a fault names the offending line.
 CheckResult readLayout(const std::string& path, Layout* layout);
+
+// The same on the lines of a layout held in memory; `path` names it in messages.
+CheckResult readLayoutLines(const std::string& path, const std::vector<std::string>& lines,
+                            Layout* layout);

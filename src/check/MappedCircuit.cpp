@@ -168,13 +168,24 @@ std::string defaultLayoutPath(const std::string& mappedPath) {
 CheckResult readMappedCircuit(const std::string& mappedPath, const std::string& layoutPath,
                               MappedCircuit* circuit) {
   *circuit = MappedCircuit();
-  circuit->path = mappedPath;
-  circuit->layoutPath = layoutPath;
   std::vector<std::string> lines;
   if (!readLines(mappedPath, &lines)) return unreadableFile(mappedPath);
+  std::vector<std::string> layoutLines;
+  if (!readLines(layoutPath, &layoutLines)) return unreadableFile(layoutPath);
+  return readMappedCircuitLines(mappedPath, lines, layoutPath, layoutLines, circuit);
+}
+
+CheckResult readMappedCircuitLines(const std::string& mappedPath,
+                                   const std::vector<std::string>& lines,
+                                   const std::string& layoutPath,
+                                   const std::vector<std::string>& layoutLines,
+                                   MappedCircuit* circuit) {
+  *circuit = MappedCircuit();
+  circuit->path = mappedPath;
+  circuit->layoutPath = layoutPath;
   circuit->lineCount = static_cast<int>(lines.size());
   Layout layout;
-  CheckResult result = readLayout(layoutPath, &layout);
+  CheckResult result = readLayoutLines(layoutPath, layoutLines, &layout);
   if (!result.ok()) return result;
 
   std::size_t header = 0;

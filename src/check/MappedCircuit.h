@@ -71,3 +71,10 @@ std::string defaultLayoutPath(const std::string& mappedPath);
 // the first fault, or status 2 when a file cannot be read.
 CheckResult readMappedCircuit(const std::string& mappedPath, const std::string& layoutPath,
                               MappedCircuit* circuit);
+
+// The same on the lines of both files held in memory; the paths name them in messages.
+CheckResult readMappedCircuitLines(const std::string& mappedPath,
+                                   const std::vector<std::string>& lines,
+                                   const std::string& layoutPath,
+                                   const std::vector<std::string>& layoutLines,
+                                   MappedCircuit* circuit);

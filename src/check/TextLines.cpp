@@ -21,6 +21,18 @@ bool readLines(const std::string& path, std::vector<std::string>* lines) {
   return !in.bad();
 }
 
+std::vector<std::string> textLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 std::vector<std::string> whitespaceTokens(const std::string& line) {
   std::vector<std::string> tokens;
   std::size_t i = 0;

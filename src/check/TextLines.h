@@ -7,6 +7,9 @@
 // still counts. False when the file cannot be opened or read (a folder, say).
 bool readLines(const std::string& path, std::vector<std::string>* lines);
 
+// The lines of a text held in memory, read as readLines reads a file.
+std::vector<std::string> textLines(const std::string& text);
+
 // Splits a line into its tokens at white space (space, tab, CR, LF, VT, FF): how circuit
 // lines are read.
 std::vector<std::string> whitespaceTokens(const std::string& line);

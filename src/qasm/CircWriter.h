@@ -11,6 +11,10 @@ struct CircCircuit {
   std::vector<std::string> lines;     // lines between ".begin" and ".end"
   long long twoQubitGates = 0;
   long long oneQubitGates = 0;
+  long long measurements = 0;
+  long long resets = 0;
+  long long barriers = 0;
+  long long conditions = 0;  // classically controlled gates, measurements and resets
 };
 
 // The circuit-format name of element `index` of register `reg`: the register name followed by

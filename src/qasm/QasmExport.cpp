@@ -1,12 +1,14 @@
 // A mapped circuit and its layout to OpenQASM 2.0 on the physical qubits of the grid.
 #include "qasm/QasmExport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 
 #include "check/SitePlacement.h"
 #include "check/TextLines.h"
+#include "qasm/ClassicalLines.h"
 #include "qasm/GateLibrary.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExpr.h"
@@ -57,15 +59,28 @@ class Exporter {
   Exporter(const MappedCircuit& mapped, ExportCounts* counts)
       : mapped_(mapped), counts_(counts), placement_(static_cast<int>(mapped.qubits.size())) {}
 
-  std::string run();
+  std::string run(const std::string& title);
 
  private:
   void otherLine(const MappedLine& l);
+  void classicalLine(const ClassicalLine& c, const MappedLine& l);
+  void oneQubitGate(const std::vector<std::string>& tokens, const MappedLine& l);
+  // Appends a gate, measure or reset statement, under the pending condition if there is one.
+  void statement(const std::string& text);
+  // Fails when a condition is pending: it must be followed by what it controls.
+  void noPendingCondition() const;
   int qubitIndex(const std::string& name, int line) const;
+  // Declares the classical registers: those of "# creg" lines, then any that only measurements
+  // name, as large as their highest bit needs.
+  void collectRegisters();
 
   const MappedCircuit& mapped_;
   ExportCounts* counts_;
   SitePlacement placement_;
+  std::vector<std::pair<std::string, long long>> cregs_;  // name and size, in order
+  std::map<std::string, long long> cregSize_;
+  std::string condition_;  // "if(c==1) " while a condition waits for its statement
+  int conditionLine_ = 0;
   std::string body_;
 };
 
@@ -75,52 +90,140 @@ int Exporter::qubitIndex(const std::string& name, int line) const {
   return mapped_.gridIndex(placement_.siteOf[static_cast<std::size_t>(it->second)]);
 }
 
-// Comments, one-qubit gates and everything else the mapping copied from its input.
-void Exporter::otherLine(const MappedLine& l) {
-  const std::vector<std::string> tokens = whitespaceTokens(l.text);
-  if (tokens.empty() || tokens[0] == ".begin") return;
-  if (tokens[0][0] == '#') {
-    body_ += "//" + l.text.substr(l.text.find('#') + 1) + "\n";
-    return;
+void Exporter::collectRegisters() {
+  std::map<std::string, long long> needed;
+  std::vector<std::string> neededOrder;
+  for (const MappedLine& l : mapped_.lines) {
+    if (l.kind != MappedLine::kOther) continue;
+    std::string error;
+    const ClassicalLine c = parseClassicalLine(l.text, &error);
+    if (!error.empty()) throw QasmError(l.number, error);
+    if (c.kind == ClassicalLine::kCreg) {
+      if (cregSize_.count(c.reg)) {
+        throw QasmError(l.number, "classical register " + c.reg + " is declared twice");
+      }
+      cregSize_[c.reg] = c.number;
+      cregs_.push_back({c.reg, c.number});
+    } else if (c.kind == ClassicalLine::kMeasure) {
+      if (!needed.count(c.reg)) neededOrder.push_back(c.reg);
+      needed[c.reg] = std::max(needed[c.reg], c.number + 1);
+    }
   }
-  if (tokens[0] == "Prep0" && tokens.size() == 2) {
-    body_ += "reset " + physical(qubitIndex(tokens[1], l.number)) + ";\n";
-    ++counts_->oneQubit;
-    return;
+  for (const std::string& reg : neededOrder) {
+    if (cregSize_.count(reg)) continue;
+    cregSize_[reg] = needed[reg];
+    cregs_.push_back({reg, needed[reg]});
   }
+}
+
+void Exporter::statement(const std::string& text) {
+  if (!condition_.empty()) ++counts_->conditions;
+  body_ += condition_ + text + "\n";
+  condition_.clear();
+}
+
+void Exporter::noPendingCondition() const {
+  if (condition_.empty()) return;
+  throw QasmError(conditionLine_, "a condition must be followed by a gate, measure or reset");
+}
+
+void Exporter::classicalLine(const ClassicalLine& c, const MappedLine& l) {
+  switch (c.kind) {
+    case ClassicalLine::kNone:
+    case ClassicalLine::kCreg:
+      break;
+    case ClassicalLine::kMeasure: {
+      const long long size = cregSize_.at(c.reg);
+      if (c.number >= size) {
+        throw QasmError(l.number, c.reg + "[" + std::to_string(c.number) + "] is out of range: " +
+                                      c.reg + " has " + countOf(size, "bit"));
+      }
+      statement("measure " + physical(qubitIndex(c.qubits[0], l.number)) + " -> " + c.reg + "[" +
+                std::to_string(c.number) + "];");
+      ++counts_->measurements;
+      break;
+    }
+    case ClassicalLine::kReset:
+      statement("reset " + physical(qubitIndex(c.qubits[0], l.number)) + ";");
+      ++counts_->resets;
+      break;
+    case ClassicalLine::kBarrier: {
+      noPendingCondition();
+      std::string text = "barrier ";
+      for (std::size_t k = 0; k < c.qubits.size(); ++k)
+        text += (k ? "," : "") + physical(qubitIndex(c.qubits[k], l.number));
+      body_ += text + ";\n";
+      ++counts_->barriers;
+      break;
+    }
+    case ClassicalLine::kIf:
+      noPendingCondition();
+      if (!cregSize_.count(c.reg)) {
+        throw QasmError(l.number, "condition on undeclared classical register " + c.reg);
+      }
+      condition_ = "if(" + c.reg + "==" + std::to_string(c.number) + ") ";
+      conditionLine_ = l.number;
+      break;
+  }
+}
+
+void Exporter::oneQubitGate(const std::vector<std::string>& tokens, const MappedLine& l) {
   const NativeGate* gate = nativeForMnemonic(tokens[0]);
   if (!gate || gate->qubits != 1) throw QasmError(l.number, "unknown gate " + tokens[0]);
   const std::size_t fields = 2 + static_cast<std::size_t>(gate->params);
   if (tokens.size() != fields) {
     const int n = gate->params;
-    const std::string angles =
-        n == 0 ? "no angle" : std::to_string(n) + (n == 1 ? " angle" : " angles");
+    const std::string angles = n == 0 ? "no angle" : countOf(n, "angle");
     throw QasmError(l.number, tokens[0] + " takes a qubit and " + angles + ": \"" + l.text + "\"");
   }
-  std::string statement = gate->name;
+  std::string text = gate->name;
   for (std::size_t k = 2; k < fields; ++k) {
-    statement += (k == 2 ? "(" : ",") + angle(tokens[k], tokens[0], l.number);
+    text += (k == 2 ? "(" : ",") + angle(tokens[k], tokens[0], l.number);
   }
-  if (fields > 2) statement += ")";
-  body_ += statement + " " + physical(qubitIndex(tokens[1], l.number)) + ";\n";
+  if (fields > 2) text += ")";
+  statement(text + " " + physical(qubitIndex(tokens[1], l.number)) + ";");
   ++counts_->oneQubit;
 }
 
-std::string Exporter::run() {
+// Comments, one-qubit gates and everything else the mapping copied from its input.
+void Exporter::otherLine(const MappedLine& l) {
+  const std::vector<std::string> tokens = whitespaceTokens(l.text);
+  if (tokens.empty() || tokens[0] == ".begin") return;
+  if (tokens[0][0] == '#') {
+    std::string error;
+    const ClassicalLine c = parseClassicalLine(l.text, &error);
+    if (c.kind != ClassicalLine::kNone) return classicalLine(c, l);
+    noPendingCondition();
+    body_ += "//" + l.text.substr(l.text.find('#') + 1) + "\n";
+    return;
+  }
+  if (tokens[0] == "Prep0" && tokens.size() == 2) {
+    statement("reset " + physical(qubitIndex(tokens[1], l.number)) + ";");
+    ++counts_->resets;
+    return;
+  }
+  oneQubitGate(tokens, l);
+}
+
+std::string Exporter::run(const std::string& title) {
   const std::map<std::string, bool> opaque = opaqueArity(mapped_);
+  collectRegisters();
   for (const MappedLine& l : mapped_.lines) {
     switch (l.kind) {
       case MappedLine::kHeader:
+        break;
       case MappedLine::kEnd:
+        noPendingCondition();
         break;
       case MappedLine::kSwap:
+        // Inserted SWAPs move qubits for the gate they precede; they are never controlled.
         body_ += "swap " + physical(mapped_.gridIndex(l.site1)) + "," +
                  physical(mapped_.gridIndex(l.site2)) + ";\n";
         placement_.swapSites(l.site1, l.site2);
         ++counts_->swaps;
         break;
       case MappedLine::kGate:
-        body_ += twoQubitGate(l, mapped_.gridIndex(l.site1), mapped_.gridIndex(l.site2)) + "\n";
+        statement(twoQubitGate(l, mapped_.gridIndex(l.site1), mapped_.gridIndex(l.site2)));
         ++counts_->twoQubit;
         break;
       case MappedLine::kOther:
@@ -128,9 +231,11 @@ std::string Exporter::run() {
         break;
     }
   }
+  noPendingCondition();
 
   const int sites = mapped_.width * mapped_.height;
-  std::string head = "// " + mapped_.path + " exported by gridswap-qasm\n";
+  std::string head =
+      "// " + (title.empty() ? mapped_.path + " exported by gridswap-qasm" : title) + "\n";
   head += "// grid " + std::to_string(mapped_.width) + " x " + std::to_string(mapped_.height) +
           ": site (x, y) is q[y*" + std::to_string(mapped_.width) + " + x]\n";
   head += "// initial placement:\n";
@@ -150,12 +255,29 @@ std::string Exporter::run() {
     head += "opaque " + name + (withParam ? "(p)" : "") + " a,b;\n";
   }
   head += "qreg q[" + std::to_string(sites) + "];\n";
+  for (const auto& [name, size] : cregs_)
+    head += "creg " + name + "[" + std::to_string(size) + "];\n";
   return head + body_;
 }
 
 }  // namespace
 
-std::string exportQasm(const MappedCircuit& mapped, ExportCounts* counts) {
+std::string countOf(long long n, const std::string& thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+std::string classicalSummary(long long measurements, long long resets, long long barriers,
+                             long long conditions) {
+  std::string text;
+  if (measurements) text += ", " + countOf(measurements, "measurement");
+  if (resets) text += ", " + countOf(resets, "reset");
+  if (barriers) text += ", " + countOf(barriers, "barrier");
+  if (conditions) text += ", " + countOf(conditions, "classically controlled operation");
+  return text;
+}
+
+std::string exportQasm(const MappedCircuit& mapped, ExportCounts* counts,
+                       const std::string& title) {
   *counts = ExportCounts();
-  return Exporter(mapped, counts).run();
+  return Exporter(mapped, counts).run(title);
 }

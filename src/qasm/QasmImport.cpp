@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "qasm/ClassicalLines.h"
 #include "qasm/GateLibrary.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmParser.h"
@@ -52,7 +53,11 @@ class Importer {
   void measure(const QasmStatement& st);
   void apply(const GateEntry& g, const std::vector<double>& params, const std::vector<int>& qubits,
              int line);
-  void emit(std::string text, int line);
+  void reset(const QasmStatement& st);
+  void barrier(const QasmStatement& st);
+  // Appends a line; a gate, measure or reset line (`controlled`) of a classically controlled
+  // statement gets the condition line before it.
+  void emit(std::string text, int line, bool controlled = true);
   std::shared_ptr<const GateEntry> known(const std::string& name, int line) const;
   void checkArity(const GateEntry& g, std::size_t params, std::size_t qubits, int line) const;
   std::vector<int> resolve(const QasmOperand& op, int line) const;
@@ -67,6 +72,8 @@ class Importer {
   std::set<std::string> taken_;
   bool qelib1_ = false;
   bool droppedMeasure_ = false;
+  std::vector<std::string> cregComments_;  // one "creg NAME[SIZE]" per classical register
+  std::string condition_;  // the condition comment of the statement being converted, or empty
   CircCircuit out_;
 };
 
@@ -104,27 +111,41 @@ void Importer::statement(const QasmStatement& st) {
       break;
     }
     case QasmStatement::kGate:
-      gate(st);
-      break;
     case QasmStatement::kMeasure:
-      measure(st);
-      break;
     case QasmStatement::kReset:
-      for (int q : resolve(st.args[0], st.line))
-        emit("# reset " + out_.qubits[q], st.line);
-      break;
-    case QasmStatement::kBarrier: {
-      std::string text = "# barrier";
-      for (const QasmOperand& op : st.args) {
-        for (int q : resolve(op, st.line))
-          text += " " + out_.qubits[q];
+      condition_.clear();
+      if (st.conditioned) {
+        if (!cregs_.count(st.condReg)) {
+          throw QasmError(st.line, "unknown classical register " + st.condReg);
+        }
+        condition_ = conditionComment(st.condReg, st.condValue);
       }
-      emit(text, st.line);
+      if (st.kind == QasmStatement::kGate) gate(st);
+      if (st.kind == QasmStatement::kMeasure) measure(st);
+      if (st.kind == QasmStatement::kReset) reset(st);
+      condition_.clear();
       break;
-    }
-    case QasmStatement::kIf:
-      throw QasmError(st.line, "classically controlled gates (if) cannot be converted");
+    case QasmStatement::kBarrier:
+      barrier(st);
+      break;
   }
+}
+
+void Importer::reset(const QasmStatement& st) {
+  for (int q : resolve(st.args[0], st.line)) {
+    emit("# " + resetComment(out_.qubits[static_cast<std::size_t>(q)]), st.line);
+    ++out_.resets;
+  }
+}
+
+void Importer::barrier(const QasmStatement& st) {
+  std::vector<std::string> names;
+  for (const QasmOperand& op : st.args) {
+    for (int q : resolve(op, st.line))
+      names.push_back(out_.qubits[static_cast<std::size_t>(q)]);
+  }
+  emit("# " + barrierComment(names), st.line, false);
+  ++out_.barriers;
 }
 
 void Importer::include(const QasmStatement& st) {
@@ -200,6 +221,7 @@ void Importer::declare(const QasmStatement& st) {
   reg.size = st.size;
   if (st.kind == QasmStatement::kCreg) {
     cregs_[st.name] = reg;
+    cregComments_.push_back(cregComment(st.name, st.size));
     return;
   }
   reg.first = static_cast<int>(out_.qubits.size());
@@ -294,10 +316,12 @@ void Importer::apply(const GateEntry& g, const std::vector<double>& params,
     for (int position : op.qubits)
       inner.push_back(qubits[static_cast<std::size_t>(position)]);
     if (!g.calls[k]) {
-      std::string text = "# barrier";
+      // A barrier only orders the gates around it: it is kept, and never controlled.
+      std::vector<std::string> names;
       for (int q : inner)
-        text += " " + out_.qubits[static_cast<std::size_t>(q)];
-      emit(std::move(text), line);
+        names.push_back(out_.qubits[static_cast<std::size_t>(q)]);
+      emit("# " + barrierComment(names), line, false);
+      ++out_.barriers;
       continue;
     }
     std::vector<double> values;
@@ -325,18 +349,30 @@ void Importer::measure(const QasmStatement& st) {
   if ((q.index < 0) != (c.index < 0) || (c.index < 0 && static_cast<int>(qubits.size()) != bits)) {
     throw QasmError(st.line, "measure needs a qubit and a bit, or two registers of one size");
   }
+  // One controlled statement tests its condition once; measures written one per bit would
+  // test it again after each bit has changed the register.
+  if (st.conditioned && st.condReg == c.reg && qubits.size() > 1) {
+    throw QasmError(st.line, "a controlled measure into the whole register " + c.reg +
+                                 " it tests cannot be carried faithfully");
+  }
   for (std::size_t k = 0; k < qubits.size(); ++k) {
     const int bit = c.index >= 0 ? c.index : static_cast<int>(k);
-    emit("# measure " + out_.qubits[static_cast<std::size_t>(qubits[k])] + " -> " + c.reg + "[" +
-             std::to_string(bit) + "]",
+    emit("# " + measureComment(out_.qubits[static_cast<std::size_t>(qubits[k])], c.reg, bit),
          st.line);
+    ++out_.measurements;
   }
 }
 
-void Importer::emit(std::string text, int line) {
-  if (static_cast<long long>(out_.lines.size()) >= options_.maxLines) {
+void Importer::emit(std::string text, int line, bool controlled) {
+  const bool conditioned = controlled && !condition_.empty();
+  const long long room = options_.maxLines - static_cast<long long>(out_.lines.size());
+  if (room < (conditioned ? 2 : 1)) {
     throw QasmError(line,
                     "the circuit grows beyond " + std::to_string(options_.maxLines) + " lines");
+  }
+  if (conditioned) {
+    out_.lines.push_back("# " + condition_);
+    ++out_.conditions;
   }
   out_.lines.push_back(std::move(text));
 }
@@ -344,7 +380,9 @@ void Importer::emit(std::string text, int line) {
 CircCircuit Importer::finish(const std::string& sourceName) {
   if (out_.qubits.empty()) throw QasmError(0, "no quantum register is declared");
   out_.comments.push_back("converted from " + sourceName + " by gridswap-qasm");
-  if (droppedMeasure_) out_.comments.push_back("measure statements dropped unchecked");
+  out_.comments.insert(out_.comments.end(), cregComments_.begin(), cregComments_.end());
+  if (droppedMeasure_)
+    out_.comments.push_back("--ignore-measure: measure statements dropped unchecked");
   return std::move(out_);
 }
 

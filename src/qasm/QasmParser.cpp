@@ -103,7 +103,32 @@ bool QasmParser::next(QasmStatement& st) {
     st.kind = QasmStatement::kOpaque;
     gateHeader(st.def);
     st.def.line = st.line;
-  } else if (word == "measure") {
+  } else if (word == "barrier") {
+    st.kind = QasmStatement::kBarrier;
+    st.args = operandList();
+  } else if (word == "if") {
+    expect("(");
+    st.conditioned = true;
+    st.condReg = identifier("a classical register name");
+    expect("==");
+    st.condValue = integer("a number");
+    expect(")");
+    const std::string controlled = identifier("a gate, measure or reset");
+    if (controlled == "OPENQASM" || controlled == "include" || controlled == "qreg" ||
+        controlled == "creg" || controlled == "gate" || controlled == "opaque" ||
+        controlled == "barrier" || controlled == "if") {
+      throw QasmError(st.line, controlled + " cannot be classically controlled");
+    }
+    quantumOperation(controlled, st);
+  } else {
+    quantumOperation(word, st);
+  }
+  expect(";");
+  return true;
+}
+
+void QasmParser::quantumOperation(const std::string& word, QasmStatement& st) {
+  if (word == "measure") {
     st.kind = QasmStatement::kMeasure;
     st.args.push_back(operand());
     expect("->");
@@ -111,20 +136,12 @@ bool QasmParser::next(QasmStatement& st) {
   } else if (word == "reset") {
     st.kind = QasmStatement::kReset;
     st.args.push_back(operand());
-  } else if (word == "barrier") {
-    st.kind = QasmStatement::kBarrier;
-    st.args = operandList();
-  } else if (word == "if") {
-    st.kind = QasmStatement::kIf;
-    return true;
   } else {
     st.kind = QasmStatement::kGate;
     st.name = word;
     if (at("(")) st.params = paramList({});
     st.args = operandList();
   }
-  expect(";");
-  return true;
 }
 
 QasmOperand QasmParser::operand() {

@@ -42,8 +42,7 @@ struct QasmStatement {
     kGate,
     kMeasure,
     kReset,
-    kBarrier,
-    kIf
+    kBarrier
   };
   Kind kind = kVersion;
   int line = 0;
@@ -52,11 +51,15 @@ struct QasmStatement {
   std::vector<QasmExpr> params;   // gate
   std::vector<QasmOperand> args;  // gate, reset, barrier; measure: the qubit, then the bit
   QasmGateDef def;                // gate definitions and opaque declarations
+  // A classically controlled gate, measure or reset: "if (condReg == condValue) ...".
+  bool conditioned = false;
+  std::string condReg;
+  int condValue = 0;
 };
 
 // Reads OpenQASM 2 statements one at a time. Syntax errors throw QasmError with their line.
-// A classically controlled statement is returned as kIf once its "if" is seen; the rest of it
-// is not read.
+// A classically controlled statement is returned as the gate, measure or reset it controls,
+// with its condition.
 class QasmParser {
  public:
   explicit QasmParser(const std::string& text);
@@ -81,6 +84,8 @@ class QasmParser {
   QasmExpr primary(const std::vector<std::string>& names);
   void gateHeader(QasmGateDef& def);
   void gateBody(QasmGateDef& def);
+  // Reads the rest of a gate, measure or reset statement that began with `word`.
+  void quantumOperation(const std::string& word, QasmStatement& st);
   [[noreturn]] void fail(const std::string& message) const;
 
   std::vector<QasmToken> tokens_;

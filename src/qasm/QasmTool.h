@@ -1,7 +1,10 @@
 #pragma once
 
 // Runs gridswap-qasm on its command line:
-//   gridswap-qasm import [--ignore-measure] <in.qasm> <out.circ>
-//   gridswap-qasm export <mapped.circ> <layout> <out.qasm>
-// Prints one summary line and returns 0, or prints one error line and returns 1.
+//   gridswap-qasm map [options] IN.qasm OUT.qasm
+//   gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ
+//   gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm
+// Prints one summary line and returns 0, or prints one error line and returns 1; "--help"
+// prints the usage (status 0) and a usage error one "Usage: ..." line on standard error
+// (status 2).
 int runQasmTool(int argc, char** argv);
