@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds gridswap if needed and runs it. Without arguments it maps the bundled example
-# circuit onto a 3 x 4 grid, verifies the result with gridswap-check and maps an OpenQASM
-# example with gridswap-qasm; with arguments
+# Builds gridswap if needed and runs it. Without arguments it maps the bundled example circuit
+# examples/ghz10.circ onto a grid of 3 columns and 4 rows with a look-ahead window of 3 (the
+# arguments "3 4 3"), verifies the result with gridswap-check, draws it with gridswap-draw as
+# out/ghz10.svg, and maps an OpenQASM example in one step with gridswap-qasm map; with arguments
 # they are passed on to gridswap unchanged.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,5 +17,7 @@ echo "--- out/ghz10.mapped.circ.layout"
 cat out/ghz10.mapped.circ.layout
 echo "--- build/gridswap-check examples/ghz10.circ out/ghz10.mapped.circ"
 build/gridswap-check examples/ghz10.circ out/ghz10.mapped.circ
+echo "--- build/gridswap-draw out/ghz10.mapped.circ out/ghz10.svg (open it in a browser)"
+build/gridswap-draw out/ghz10.mapped.circ out/ghz10.svg
 echo "--- build/gridswap-qasm map examples/teleport.qasm out/teleport.qasm"
 build/gridswap-qasm map examples/teleport.qasm out/teleport.qasm

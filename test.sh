@@ -6,7 +6,8 @@
 # report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/deps.sh
+# The drawing tests read pictures with xmllint and render them with rsvg-convert and pngtopnm.
+scripts/deps.sh libxml2-utils librsvg2-bin netpbm
 if [ "${1:-}" = "--sanitize" ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -1,11 +1,12 @@
 // gridswap-bench's tables of one worker against all workers.
 #include <algorithm>
+#include <cstdint>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "BenchCommon.h"
 #include "driver/Workers.h"
-#include "model/InterActGraph.h"
 
 namespace fs = std::filesystem;
 
@@ -19,13 +20,27 @@ struct WorkerPair {
   long maxRssKb[2] = {0, 0};    // the largest peak resident set of each setting's runs
   bool finished = true;         // every run exited with status 0
   bool identical = true;        // every run gave the bytes of the first one-worker run
+  std::string report;           // the first run's standard output
 };
 
-// The bytes of a run that must not depend on the worker count: the report without its time
-// line, the mapped circuit and the layout file.
+// A 64-bit FNV-1a digest of a file, read in small pieces: holding a large output whole would
+// grow this process, whose size its children's peak memory includes until they replace it.
+std::string fileDigest(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::uint64_t h = 14695981039346656037ull;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    for (std::streamsize i = 0; i < in.gcount(); ++i)
+      h = (h ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
+  }
+  return std::to_string(h);
+}
+
+// What must not depend on the worker count: the report without its time line, and digests of
+// the mapped circuit and the layout file.
 std::string runBytes(const Run& run, const std::string& output) {
-  return reportBody(run.out) + "--circuit--\n" + readFile(output) + "--layout--\n" +
-         readFile(output + ".layout");
+  return reportBody(run.out) + "--circuit--\n" + fileDigest(output) + "--layout--\n" +
+         fileDigest(output + ".layout");
 }
 
 // Runs `args` (input, output, ...) with one worker and with `workers` workers in turn: 3 pairs,
@@ -47,7 +62,10 @@ WorkerPair workerPair(const std::vector<std::string>& args, int workers,
       pair.cpu[k].push_back(run.cpu);
       pair.maxRssKb[k] = std::max(pair.maxRssKb[k], run.maxRssKb);
       const std::string bytes = runBytes(run, output);
-      if (expected.empty()) expected = bytes;
+      if (expected.empty()) {
+        expected = bytes;
+        pair.report = run.out;
+      }
       pair.identical = pair.identical && bytes == expected;
     }
     if (p == 0 && pair.wall[0].back() < 0.5) pairs = 7;
@@ -85,7 +103,8 @@ void workersTables(const Options& options, const fs::path& dir, const std::strin
             << "whole process, ratio = median wall with 1 worker / median wall with " << workers
             << ", and the largest peak resident set of each setting's runs. "
             << "Identical = every run gave the same report (but the time line), mapped circuit "
-            << "and layout file. Every run writes fresh output files; standard error is not a "
+            << "and layout file (the files compared by 64-bit FNV-1a digests). Every run writes "
+            << "fresh output files; standard error is not a "
             << "terminal, so no progress line is drawn.\n\n";
   std::vector<fs::path> files;
   if (fs::is_directory(dir)) {
@@ -102,10 +121,11 @@ void workersTables(const Options& options, const fs::path& dir, const std::strin
             << "| circuit | trials | 2q gates " << header
             << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
   for (const fs::path& file : files) {
-    InterActGraph graph(file.string(), 1, 1, -1);
+    // The counts come from the run's report: reading the circuit here would grow this process,
+    // whose size its children's peak memory includes until they replace it.
     const WorkerPair pair = workerPair({file.string(), scratch + "/w.circ"}, workers, scratch);
-    std::cout << "| " << file.stem().string() << " | " << graph.qubitNum << " | " << graph.gateNum
-              << " | " << workerRow(pair) << " |\n"
+    std::cout << "| " << file.stem().string() << " | " << field(pair.report, "#qubit=") << " | "
+              << field(pair.report, "#2qGate: ") << " | " << workerRow(pair) << " |\n"
               << std::flush;
   }
   std::cout << "\n### Random circuits\n\n"

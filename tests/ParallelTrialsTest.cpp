@@ -12,6 +12,7 @@
 #include "TestUtil.h"
 #include "driver/Driver.h"
 #include "driver/Progress.h"
+#include "driver/TrialRunner.h"
 #include "driver/Trials.h"
 #include "driver/Workers.h"
 #include "routing/MappedOutput.h"
@@ -196,6 +197,17 @@ TEST(TrialRange, RangesOnSeveralThreadsAtOnceShareOneModel) {
   for (const auto& part : parts)
     all.insert(all.end(), part.begin(), part.end());
   EXPECT_EQ(rangeCosts(all), expected);
+}
+
+TEST(TrialRange, TheFirstTrialAloneDecidesOnThreadsWithoutChangingAnyResult) {
+  InterActGraph graph(TEST_DATA_DIR "/qasmbench/qasmbench-dnn_n33.circ", 1, 1, -1);
+  const std::vector<std::vector<int>> expected = faceCosts(graph, 3);
+  // Never worth a thread, always worth one, and no first trial alone.
+  for (double minSeconds : {1e9, 1e-9, 0.0}) {
+    Progress quiet(nullptr, graph.qubitNum);
+    EXPECT_EQ(rangeCosts(runAllTrials(graph, 3, 3, fastSteps(), quiet, minSeconds)), expected)
+        << minSeconds;
+  }
 }
 
 // The GRIDSWAP_THREADS setting of the gridswap program.

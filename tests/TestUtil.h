@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -26,11 +27,32 @@ inline void writeFile(const std::string& path, const std::string& text) {
   out << text;
 }
 
-// A fresh scratch folder for one test.
+// The scratch folders a test program made, removed with their contents when the program ends.
+class ScratchFolders {
+ public:
+  static ScratchFolders& all() {
+    static ScratchFolders folders;
+    return folders;
+  }
+  void add(const std::string& path) { paths_.push_back(path); }
+  ~ScratchFolders() {
+    for (const std::string& path : paths_) {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+// A fresh scratch folder for one test, removed when the test program ends.
 inline std::string tempDir() {
   char pattern[] = "/tmp/gridswap-test-XXXXXX";
   const char* dir = mkdtemp(pattern);
-  return dir ? dir : "/tmp";
+  if (!dir) return "/tmp";
+  ScratchFolders::all().add(dir);
+  return dir;
 }
 
 // Standard output and exit status of a finished command.

@@ -11,10 +11,6 @@ const char kCheckUsage[] = "gridswap-check <input circuit> <mapped circuit> [<la
 
 namespace {
 
-std::string positionText(GridPos p) {
-  return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
-}
-
 // Walks the input circuit and the mapped circuit side by side, replaying the inserted SWAPs.
 class Walk {
  public:
@@ -61,14 +57,7 @@ CheckResult Walk::expected(const std::string& what, const InputLine& line) const
 }
 
 CheckResult Walk::checkAdjacent(const MappedLine& record) const {
-  const GridPos a = mapped_.sitePos[record.site1];
-  const GridPos b = mapped_.sitePos[record.site2];
-  const int distance = gridDistance(a, b);
-  if (distance == 1) return CheckResult();
-  return faultAt(mapped_.path, record.number,
-                 "sites " + mapped_.qubits[record.site1] + " at " + positionText(a) + " and " +
-                     mapped_.qubits[record.site2] + " at " + positionText(b) + " are " +
-                     std::to_string(distance) + " apart, not adjacent");
+  return checkAdjacentSites(mapped_, record);
 }
 
 CheckResult Walk::takeSwaps() {

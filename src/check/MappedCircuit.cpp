@@ -161,6 +161,21 @@ int gridDistance(GridPos a, GridPos b) {
   return std::abs(a.x - b.x) + std::abs(a.y - b.y);
 }
 
+std::string positionText(GridPos p) {
+  return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+}
+
+CheckResult checkAdjacentSites(const MappedCircuit& circuit, const MappedLine& record) {
+  const GridPos a = circuit.sitePos[record.site1];
+  const GridPos b = circuit.sitePos[record.site2];
+  const int distance = gridDistance(a, b);
+  if (distance == 1) return CheckResult();
+  return faultAt(circuit.path, record.number,
+                 "sites " + circuit.qubits[record.site1] + " at " + positionText(a) + " and " +
+                     circuit.qubits[record.site2] + " at " + positionText(b) + " are " +
+                     std::to_string(distance) + " apart, not adjacent");
+}
+
 std::string defaultLayoutPath(const std::string& mappedPath) {
   return mappedPath + ".layout";
 }

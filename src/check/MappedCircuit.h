@@ -61,6 +61,12 @@ struct MappedCircuit {
   bool restored() const { return finalAt == initialAt; }
 };
 
+// A grid position as written in messages: "(x,y)".
+std::string positionText(GridPos p);
+
+// Checks that a SWAP or gate record acts on adjacent sites; the fault names both sites.
+CheckResult checkAdjacentSites(const MappedCircuit& circuit, const MappedLine& record);
+
 // The layout file that belongs to a mapped circuit: the circuit's file name plus ".layout".
 std::string defaultLayoutPath(const std::string& mappedPath);
 

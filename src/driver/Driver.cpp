@@ -59,7 +59,7 @@ int run(const std::string& inFile, const std::string& outFile, int W, int H, int
 
   Progress progress(options.progress, model.qubitNum);
   const std::vector<TrialResult> results =
-      runAllTrials(model, window, options.workers, steps, progress);
+      runAllTrials(model, window, options.workers, steps, progress, options.minParallelSeconds);
   progress.finish();
   // The first failed trial ends the run as it would have in a loop over the seeds.
   for (const TrialResult& result : results) {

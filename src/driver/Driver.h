@@ -9,6 +9,9 @@ struct DriverOptions {
   int workers = 1;                    // trial workers; 1 runs them on the calling thread
   std::ostream* progress = nullptr;   // a terminal for the progress line, or nothing
   const TrialSteps* steps = nullptr;  // the trial's steps; null for fastSteps()
+  // Threads are started only when the trials after the first would take this long at its pace
+  // (see runAllTrials); 0 starts them whenever there is more than one worker.
+  double minParallelSeconds = 0.0;
 };
 
 // Runs gridswap on its command line: reads the circuit, tries one placement per declared qubit,

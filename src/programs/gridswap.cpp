@@ -17,5 +17,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (isatty(STDERR_FILENO)) options.progress = &std::cerr;
+  // Starting a thread and waiting for it costs about a millisecond, several on a busy machine:
+  // threads are started only when the trials still to run would take 20 ms or more.
+  options.minParallelSeconds = 0.02;
   return runGridswap(argc, argv, std::cout, options);
 }

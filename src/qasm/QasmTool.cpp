@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "check/MappedCircuit.h"
+#include "draw/DrawTool.h"
 #include "driver/AtomicFiles.h"
 #include "driver/CommandLine.h"
 #include "driver/Files.h"
@@ -65,6 +66,8 @@ const char kMapHelp[] =
     "                    GRIDSWAP_THREADS variable says for gridswap, else one per CPU)\n"
     "  --native FILE     also writes gridswap's own mapped circuit to FILE and its layout to\n"
     "                    FILE.layout\n"
+    "  --svg FILE        also draws the mapping as an SVG picture in FILE, with a chart of the\n"
+    "                    inserted SWAPs of every trial\n"
     "  -h, --help        prints this help\n";
 
 const char kImportHelp[] =
@@ -107,6 +110,12 @@ int report(const QasmError& e, const std::string& file) {
   const std::string where = e.file.empty() ? file : e.file;
   if (e.line <= 0) return fail(where + ": " + e.what());
   return fail(where + ":" + std::to_string(e.line) + ": " + e.what());
+}
+
+// The file name of a path, without its folders.
+std::string baseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Writes the files, each in full or not at all; the error line when one cannot be written.
@@ -162,6 +171,7 @@ int runMap(const std::vector<std::string>& args) {
   std::string threads;
   std::string native;
   std::string effort;
+  std::string svg;
   bool ignoreMeasure = false;
   std::vector<std::string> files;
   app.add_option("--grid", grid)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -169,6 +179,7 @@ int runMap(const std::vector<std::string>& args) {
   app.add_option("--window", window)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--threads", threads)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--native", native)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--svg", svg)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_flag("--ignore-measure", ignoreMeasure);
   app.add_option("files", files)->expected(-1);
   const int parsed = parseCommandLine(app, args, kMapUsage, kMapHelp);
@@ -201,6 +212,7 @@ int runMap(const std::vector<std::string>& args) {
   if (app.count("--native") && native.empty()) {
     return usageError(kMapUsage, "--native needs a file name");
   }
+  if (app.count("--svg") && svg.empty()) return usageError(kMapUsage, "--svg needs a file name");
   if (files.size() != 2) {
     return usageError(kMapUsage, "2 file names expected, not " + std::to_string(files.size()));
   }
@@ -222,6 +234,7 @@ int runMap(const std::vector<std::string>& args) {
     outputs.push_back(native);
     outputs.push_back(defaultLayoutPath(native));
   }
+  if (!svg.empty()) outputs.push_back(svg);
   const std::string clash = outputClash({in}, outputs);
   if (!clash.empty()) return fail(clash);
   std::string source;
@@ -245,6 +258,20 @@ int runMap(const std::vector<std::string>& args) {
     written.push_back({defaultLayoutPath(native), result.layout});
   }
   written.push_back({out, result.qasm});
+  if (!svg.empty()) {
+    // The picture of the kept trial, with every trial's SWAPs by seed under it.
+    SeedChart chart;
+    for (const TrialResult& trial : result.trials)
+      chart.swapsBySeed.push_back(trial.costU);
+    chart.chosenSeed = result.bestSeed;
+    std::string picture;
+    const CheckResult drawn = drawMappingText(names.mapped, result.mapped, result.layout,
+                                              baseName(out), &chart, &picture);
+    if (!drawn.ok()) {
+      return fail("Internal error: the mapping of " + in + " cannot be drawn: " + drawn.message);
+    }
+    written.push_back({svg, picture});
+  }
   if (!writeOutputs(written)) return 1;
 
   const ExportCounts& c = result.exported;
