@@ -192,15 +192,7 @@ void corpusTable(const Options& options, const fs::path& dir, const std::string&
     std::cout << "The corpus folder " << dir.string() << " is absent; this table is skipped.\n\n";
     return;
   }
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".circ" &&
-        (options.only.empty() || name.find(options.only) != std::string::npos)) {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
+  const std::vector<fs::path> files = corpusFiles(dir, options.only);
   std::vector<std::string> searchRows;  // the trials-alone table, printed after the main one
   std::cout << "From " << dir.string() << ", each at its natural grid (the default 1 x 1 request, "
             << "enlarged by the reader) with window 3: the full run, one trial per declared "

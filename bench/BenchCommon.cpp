@@ -147,3 +147,17 @@ void writeRandomCircuit(const std::string& path, int qubits, int gates, unsigned
   }
   out << ".end\n";
 }
+
+std::vector<std::filesystem::path> corpusFiles(const std::filesystem::path& dir,
+                                               const std::string& only) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() == ".circ" &&
+        (only.empty() || name.find(only) != std::string::npos)) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}

@@ -27,6 +27,10 @@ struct Run {
   std::string out;        // its standard output
 };
 
+// The .circ files of the corpus folder whose names contain `only` (all when empty), sorted.
+std::vector<std::filesystem::path> corpusFiles(const std::filesystem::path& dir,
+                                               const std::string& only);
+
 // Monotonic wall-clock seconds.
 double now();
 // CPU seconds of this process.

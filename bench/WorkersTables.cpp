@@ -107,16 +107,7 @@ void workersTables(const Options& options, const fs::path& dir, const std::strin
             << "fresh output files; standard error is not a "
             << "terminal, so no progress line is drawn.\n\n";
   std::vector<fs::path> files;
-  if (fs::is_directory(dir)) {
-    for (const auto& entry : fs::directory_iterator(dir)) {
-      const std::string name = entry.path().filename().string();
-      if (entry.path().extension() == ".circ" &&
-          (options.only.empty() || name.find(options.only) != std::string::npos)) {
-        files.push_back(entry.path());
-      }
-    }
-  }
-  std::sort(files.begin(), files.end());
+  if (fs::is_directory(dir)) files = corpusFiles(dir, options.only);
   std::cout << "### Corpus circuits (bench/circuits, natural grid, window 3)\n\n"
             << "| circuit | trials | 2q gates " << header
             << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";

@@ -158,36 +158,6 @@ TEST_F(Export, CommandLine) {
 
 // --- The whole road -----------------------------------------------------------------------
 
-// An exported file's grid and placements, read back from its comment block.
-struct Placements {
-  int width = 0;
-  int height = 0;
-  std::vector<std::string> names;  // in the order listed
-  std::vector<int> initial;
-  std::vector<int> final;
-};
-
-Placements readPlacements(const std::string& qasm) {
-  Placements p;
-  std::vector<int>* list = nullptr;
-  for (const std::string& line : testutil::splitLines(qasm)) {
-    if (line.rfind("// grid ", 0) == 0) {
-      std::sscanf(line.c_str(), "// grid %d x %d", &p.width, &p.height);
-    } else if (line == "// initial placement:") {
-      list = &p.initial;
-    } else if (line == "// final placement:") {
-      list = &p.final;
-    } else if (list && line.rfind("//   ", 0) == 0) {
-      const std::size_t at = line.find(" at q[");
-      if (list == &p.initial) p.names.push_back(line.substr(5, at - 5));
-      list->push_back(std::stoi(line.substr(at + 6)));
-    } else {
-      list = nullptr;
-    }
-  }
-  return p;
-}
-
 // Runs a state through a circuit whose qubits are the names given, in that order.
 circsim::State runOn(const std::vector<std::string>& names, const std::vector<std::string>& gates,
                      circsim::State s) {
@@ -258,7 +228,7 @@ TEST_P(WholeRoad, ExportUsesNeighboursOnlyAndComputesTheSameState) {
   // Read the export back: one register, every two-qubit gate on neighbouring sites.
   const std::string exported = testutil::readFile(qasm);
   const CircCircuit back = importQasm(exported, qasm, {});
-  const Placements p = readPlacements(exported);
+  const testutil::Placements p = testutil::readPlacements(exported);
   ASSERT_EQ(p.width, width);
   ASSERT_EQ(p.height, height);
   ASSERT_EQ(back.qubits.size(), static_cast<std::size_t>(width * height));

@@ -56,36 +56,6 @@ MapResult mapProgram(const std::string& dir, const std::string& file, MapOptions
   return mapQasm(testutil::readFile(names.source), names, options);
 }
 
-// An exported program's grid and placements, read back from its comment block.
-struct Placements {
-  int width = 0;
-  int height = 0;
-  std::vector<std::string> names;  // the qubits (logical and filler), in the order listed
-  std::vector<int> initial;        // per qubit: its index in q at the start
-  std::vector<int> final;          // and at the end
-};
-
-Placements readPlacements(const std::string& qasm) {
-  Placements p;
-  std::vector<int>* list = nullptr;
-  for (const std::string& line : testutil::splitLines(qasm)) {
-    if (line.rfind("// grid ", 0) == 0) {
-      std::sscanf(line.c_str(), "// grid %d x %d", &p.width, &p.height);
-    } else if (line == "// initial placement:") {
-      list = &p.initial;
-    } else if (line == "// final placement:") {
-      list = &p.final;
-    } else if (list && line.rfind("//   ", 0) == 0) {
-      const std::size_t at = line.find(" at q[");
-      if (list == &p.initial) p.names.push_back(line.substr(5, at - 5));
-      list->push_back(std::stoi(line.substr(at + 6)));
-    } else {
-      list = nullptr;
-    }
-  }
-  return p;
-}
-
 // A line with its tokens joined by single spaces.
 std::string normal(const std::vector<std::string>& tokens) {
   std::string text;
@@ -102,7 +72,7 @@ bool isTwoQubit(const std::string& mnemonic) {
 // original's next line on the same logical qubits, apart from inserted SWAPs, and every gate
 // must act on grid neighbours. Returns the number of inserted SWAPs.
 int walkBack(const MapResult& r) {
-  const Placements p = readPlacements(r.qasm);
+  const testutil::Placements p = testutil::readPlacements(r.qasm);
   const CircCircuit back = importQasm(r.qasm, "exported", {});
   EXPECT_EQ(p.width, r.width);
   EXPECT_EQ(p.height, r.height);
@@ -233,7 +203,7 @@ circsim::State permuted(const circsim::State& s, const std::vector<int>& to) {
 // them) and the exported program on the same state placed on the grid, and compares the final
 // states, read back through the final placement, and the classical registers.
 void expectSameComputation(const MapResult& r, const circsim::State& start) {
-  const Placements p = readPlacements(r.qasm);
+  const testutil::Placements p = testutil::readPlacements(r.qasm);
   Machine original;
   for (std::size_t k = 0; k < p.names.size(); ++k)
     original.index[p.names[k]] = static_cast<int>(k);

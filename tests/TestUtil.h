@@ -108,4 +108,34 @@ inline std::unique_ptr<InterActGraph> readCircuit(const std::string& text, int W
   return std::make_unique<InterActGraph>(in, "memory", W, H, gateLimit);
 }
 
+// An exported program's grid and placements, read back from its comment block.
+struct Placements {
+  int width = 0;
+  int height = 0;
+  std::vector<std::string> names;  // the qubits (logical and filler), in the order listed
+  std::vector<int> initial;        // per qubit: its index in q at the start
+  std::vector<int> final;          // and at the end
+};
+
+inline Placements readPlacements(const std::string& qasm) {
+  Placements p;
+  std::vector<int>* list = nullptr;
+  for (const std::string& line : splitLines(qasm)) {
+    if (line.rfind("// grid ", 0) == 0) {
+      std::sscanf(line.c_str(), "// grid %d x %d", &p.width, &p.height);
+    } else if (line == "// initial placement:") {
+      list = &p.initial;
+    } else if (line == "// final placement:") {
+      list = &p.final;
+    } else if (list && line.rfind("//   ", 0) == 0) {
+      const std::size_t at = line.find(" at q[");
+      if (list == &p.initial) p.names.push_back(line.substr(5, at - 5));
+      list->push_back(std::stoi(line.substr(at + 6)));
+    } else {
+      list = nullptr;
+    }
+  }
+  return p;
+}
+
 }  // namespace testutil
