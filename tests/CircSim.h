@@ -195,4 +195,17 @@ inline double distanceUpToPhase(const Matrix& a, const Matrix& b) {
   return worst;
 }
 
+// Moves every bit k of the basis index to bit to[k].
+inline State permuted(const State& s, const std::vector<int>& to) {
+  State out(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    std::size_t j = 0;
+    for (std::size_t k = 0; k < to.size(); ++k) {
+      if (i >> k & 1) j |= std::size_t{1} << to[k];
+    }
+    out[j] = s[i];
+  }
+  return out;
+}
+
 }  // namespace circsim

@@ -172,19 +172,6 @@ circsim::State runOn(const std::vector<std::string>& names, const std::vector<st
   return s;
 }
 
-// Moves every bit k of the basis index to bit to[k].
-circsim::State permuted(const circsim::State& s, const std::vector<int>& to) {
-  circsim::State out(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    std::size_t j = 0;
-    for (std::size_t k = 0; k < to.size(); ++k) {
-      if (i >> k & 1) j |= std::size_t{1} << to[k];
-    }
-    out[j] = s[i];
-  }
-  return out;
-}
-
 struct RoadCase {
   std::string source;  // base name in tests/data/qasmbench
   std::string grid;    // "W H" requested from gridswap
@@ -260,12 +247,12 @@ TEST_P(WholeRoad, ExportUsesNeighboursOnlyAndComputesTheSameState) {
   for (circsim::Amp& a : logical)
     a = {normal(random), normal(random)};
   const circsim::State want = runOn(p.names, original.lines, logical);
-  circsim::State placed = permuted(logical, p.initial);
+  circsim::State placed = circsim::permuted(logical, p.initial);
   ASSERT_EQ(circsim::run(physical, placed), "");
   std::vector<int> back_to_logical(p.final.size());
   for (std::size_t k = 0; k < p.final.size(); ++k)
     back_to_logical[p.final[k]] = static_cast<int>(k);
-  const circsim::State got = permuted(placed, back_to_logical);
+  const circsim::State got = circsim::permuted(placed, back_to_logical);
   circsim::Amp overlap = 0;
   double norm = 0;
   for (std::size_t i = 0; i < want.size(); ++i) {

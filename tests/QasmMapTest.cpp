@@ -186,19 +186,6 @@ struct Machine {
   }
 };
 
-// Moves every bit k of the basis index to bit to[k].
-circsim::State permuted(const circsim::State& s, const std::vector<int>& to) {
-  circsim::State out(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    std::size_t j = 0;
-    for (std::size_t k = 0; k < to.size(); ++k) {
-      if (i >> k & 1) j |= std::size_t{1} << to[k];
-    }
-    out[j] = s[i];
-  }
-  return out;
-}
-
 // Runs the original program on `start` (over all sites' qubits, in the order the export lists
 // them) and the exported program on the same state placed on the grid, and compares the final
 // states, read back through the final placement, and the classical registers.
@@ -216,12 +203,12 @@ void expectSameComputation(const MapResult& r, const circsim::State& start) {
   for (std::size_t k = 0; k < back.qubits.size(); ++k)
     exported.index[back.qubits[k]] = static_cast<int>(k);
   exported.declare(back.comments);
-  exported.state = permuted(start, p.initial);
+  exported.state = circsim::permuted(start, p.initial);
   exported.run(back.lines);
   std::vector<int> toLogical(p.final.size());
   for (std::size_t k = 0; k < p.final.size(); ++k)
     toLogical[static_cast<std::size_t>(p.final[k])] = static_cast<int>(k);
-  const circsim::State got = permuted(exported.state, toLogical);
+  const circsim::State got = circsim::permuted(exported.state, toLogical);
 
   EXPECT_EQ(exported.bits, original.bits);
   circsim::Amp overlap = 0;
