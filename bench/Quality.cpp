@@ -118,17 +118,20 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plan.randomStarts = 0;
   plan.reversedCandidates = false;
   plan.refineTop = 0;
+  plan.gradedWindows.clear();
   std::vector<std::pair<std::string, SearchPlan>> plans;
   SearchPlan windowOnly = plan;
   windowOnly.windows = {3};
   plans.emplace_back("greedy starts, window 3 (the default)", windowOnly);
-  plans.emplace_back("+ 11 windows", plan);
+  plans.emplace_back("+ " + std::to_string(plan.windows.size()) + " windows", plan);
   plan.extraStarts = true;
   plans.emplace_back("+ serpentine and depth-first starts", plan);
   plan.reversedCandidates = true;
   plans.emplace_back("+ backward routings read back", plan);
   plan.refineTop = full.refineTop;
   plans.emplace_back("+ forward-backward refinement", plan);
+  plan.gradedWindows = full.gradedWindows;
+  plans.emplace_back("+ " + std::to_string(plan.gradedWindows.size()) + " graded windows", plan);
   plans.emplace_back("+ 64 random starts (= max)", full);
   return plans;
 }

@@ -10,6 +10,7 @@
 #include "TestUtil.h"
 #include "driver/Driver.h"
 #include "reference/ReferenceVersions.h"
+#include "routing/Routers.h"
 
 namespace {
 
@@ -21,15 +22,16 @@ struct Routed {
 };
 
 Routed route(InterActGraph& graph, int window, int outputMode, bool literal,
-             const std::string& layoutPath) {
+             const std::string& layoutPath, Weighting weighting = Weighting::kEven) {
   std::remove(layoutPath.c_str());
   std::ostringstream circuit;
   RouteOutput out;
   out.circuit = &circuit;
   out.layoutPath = layoutPath;
   Routed r;
-  r.costs = literal ? routeWindowedReference(graph, graph.workspace, window, outputMode, out)
-                    : graph.routeWindowed(window, outputMode, out);
+  r.costs = literal
+                ? routeWindowedReference(graph, graph.workspace, window, weighting, outputMode, out)
+                : routeWindowed(graph, graph.workspace, window, weighting, outputMode, out);
   r.circuit = circuit.str();
   r.layout = testutil::readFile(layoutPath);
   return r;
@@ -130,6 +132,33 @@ TEST(RouterEquivalence, GeneratedCircuitsScrambledPlacementsWithEmptySites) {
                                                graph->nodeNum, gen::chance(rng, 0.5) ? 0.0 : 0.15);
     expectSameRouting(*graph, gen::uniform(rng, 0, 10), dir, text);
   }
+}
+
+// Graded weighting counts each buffered gate by its weight; the reference prices that by
+// repeating the gate in the buffer, the fast router by multiplying. The two must agree, and the
+// weighting must change some routings, or it would be weighing nothing.
+TEST(RouterEquivalence, GradedWindowsCountGatesAsRepeatedInTheBuffer) {
+  std::mt19937 rng(2718);
+  const std::string dir = testutil::tempDir();
+  int changed = 0;
+  for (int i = 0; i < gen::cases(60, 6) && !testing::Test::HasFailure(); ++i) {
+    const int qubits = gen::uniform(rng, 2, 30);
+    const std::string text = randomCircuit(rng, qubits, gen::uniform(rng, 1, 120));
+    const auto graph = testutil::readCircuit(text, gen::uniform(rng, 1, 7), 7);
+    ASSERT_TRUE(graph->readError.empty()) << graph->readError;
+    graph->resetGrid();
+    ASSERT_TRUE(graph->mapToGrid(gen::uniform(rng, 0, qubits - 1)));
+    const int window = gen::uniform(rng, 2, 16);
+    const std::string what = text + "window " + std::to_string(window);
+    const Routed fast = route(*graph, window, 1, false, dir + "/fast.layout", Weighting::kGraded);
+    const Routed literal =
+        route(*graph, window, 1, true, dir + "/literal.layout", Weighting::kGraded);
+    EXPECT_EQ(fast.costs, literal.costs) << what;
+    EXPECT_EQ(fast.circuit, literal.circuit) << what;
+    EXPECT_EQ(fast.layout, literal.layout) << what;
+    changed += fast.circuit != route(*graph, window, 1, false, dir + "/even.layout").circuit;
+  }
+  EXPECT_GT(changed, 0);
 }
 
 // The small corpus circuits kept with the tests.

@@ -63,6 +63,7 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
     renderMapping(graph, found, result.mapped, result.layout);
     result.swaps = found.costs.first;
     result.window = found.window;
+    result.weighting = found.weighting;
     result.searched = true;
     verifyAndExport(result, names);
     return result;
@@ -108,7 +109,8 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
                                                       layoutName, textLines(result.layout), &read);
   if (!readBack.ok()) throw MapError("Internal error: " + readBack.message);
   const std::string title =
-      names.source + " mapped by gridswap-qasm (window " + std::to_string(result.window) +
+      names.source + " mapped by gridswap-qasm (window " +
+      windowName(result.window, result.weighting) +
       (result.searched ? std::string(", effort search")
                        : ", placement seed " + std::to_string(result.bestSeed)) +
       ")";

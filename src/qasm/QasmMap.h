@@ -27,6 +27,7 @@ struct MapResult {
   int width = 0;   // the grid used
   int height = 0;
   int window = 3;
+  Weighting weighting = Weighting::kEven;  // how the kept window counted its gates
   long long twoQubitGates = 0;
   int swaps = 0;                    // SWAPs inserted by the kept trial (its costU)
   std::vector<TrialResult> trials;  // every seed's costs, in seed order

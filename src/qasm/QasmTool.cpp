@@ -282,7 +282,7 @@ int runMap(const std::vector<std::string>& args) {
             << result.height << ", " << countOf(result.twoQubitGates, "two-qubit gate") << ", "
             << countOf(result.swaps, "SWAP") << " inserted"
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
-            << result.window << ", "
+            << windowName(result.window, result.weighting) << ", "
             << (result.searched ? "effort " + effort
                 : trials == 1   ? std::string("1 trial")
                                 : "best of " + std::to_string(trials) + " trials")

@@ -37,6 +37,11 @@ int baselineCostReference(const CircuitModel& model, const Grid& placement, std:
 RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws, int window,
                                   int outputMode, RouteOutput& out);
 
+// The same with the look-ahead gates counted by `weighting`: the SWAP path search gets a buffer
+// in which each gate stands as many times as it counts.
+RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws, int window,
+                                  Weighting weighting, int outputMode, RouteOutput& out);
+
 // shortestPath enumerating every shortest route with trail and pricing each on its own copy of
 // the placement; it also takes a placement with a qubit on two sites.
 double shortestPathLiteral(Location a, Location b, Location meet, SwapList& swaps,

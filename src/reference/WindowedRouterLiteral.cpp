@@ -12,6 +12,11 @@
 
 RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws, int window,
                                   int outputMode, RouteOutput& out) {
+  return routeWindowedReference(model, ws, window, Weighting::kEven, outputMode, out);
+}
+
+RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws, int window,
+                                  Weighting weighting, int outputMode, RouteOutput& out) {
   const Grid& grid = ws.grid;
   const Grid& workGrid = ws.workGrid;
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
@@ -81,10 +86,15 @@ RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws,
       Location l2 = qubitLoc[model.indexOf(second)];
       if (dist(l1, l2) != 1) {
         std::vector<Location> candidates = findMidPoint(l1, l2, grid.isTall);
+        GateBuffer counted;
+        for (std::size_t k = 0; k < futureGates.size(); ++k) {
+          for (int t = gateWeight(weighting, k, futureGates.size()); t > 0; --t)
+            counted.push_back(futureGates[k]);
+        }
         double bestCost = 2147483647.0;
         for (std::size_t c = 0; c < candidates.size(); ++c) {
           const double cost = shortestPathLiteral(l1, l2, candidates[c], swaps, ends, workAlloc,
-                                                  futureGates, grid.isTall);
+                                                  counted, grid.isTall);
           // The first candidate with the smallest cost wins; the first one by default.
           if (cost < bestCost || c == 0) {
             if (cost < bestCost) bestCost = cost;

@@ -23,8 +23,8 @@ Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Lo
   for (int e = 0; e < 2; ++e) {
     cost[e] = fromB.cost(ends[e]);
     if (traveller < 0) continue;
-    for (int p : look.partners[traveller])
-      cost[e] += dist(ends[e], look.sites[p]);
+    for (const auto& [p, w] : look.partners[traveller])
+      cost[e] += w * dist(ends[e], look.sites[p]);
   }
   if (cost[0] != cost[1]) return cost[0] < cost[1] ? ends[0] : ends[1];
   return fromB.before(ends[0], ends[1]) ? ends[0] : ends[1];

@@ -10,6 +10,17 @@
 // Qubit index pairs of the next two-qubit gates, earliest first.
 typedef std::deque<std::pair<int, int>> GateBuffer;
 
+// How the look-ahead cost counts the buffered gates: kEven counts each once, as gridswap's
+// router does; kGraded counts the gate at position k of a buffer of n gates (n - k)^2 times, so
+// that the nearest gates decide and a wide window still sees the far ones.
+enum class Weighting { kEven, kGraded };
+
+// How many times the gate at position k of a buffer of n gates counts under `weighting`.
+inline int gateWeight(Weighting weighting, std::size_t k, std::size_t n) {
+  const int left = static_cast<int>(n - k);
+  return weighting == Weighting::kEven ? 1 : left * left;
+}
+
 // A sequence of a model's circuit lines, read in place in their order or backwards: the
 // router walks any such sequence without a copy of the lines or of the text.
 class LineView {

@@ -36,15 +36,18 @@ int LookaheadSet::enter(int qubit) {
   return k;
 }
 
-void LookaheadSet::assign(const GateBuffer& buffer) {
+void LookaheadSet::assign(const GateBuffer& buffer, Weighting weighting) {
   qubits.clear();
   gates.clear();
+  weights.clear();
   index_.clear();
-  for (const auto& gate : buffer) {
-    const int u = enter(gate.first);
-    const int v = enter(gate.second);
+  for (std::size_t k = 0; k < buffer.size(); ++k) {
+    const int u = enter(buffer[k].first);
+    const int v = enter(buffer[k].second);
     // A gate of a qubit with itself always measures 0.
-    if (u != v) gates.emplace_back(u, v);
+    if (u == v) continue;
+    gates.emplace_back(u, v);
+    weights.push_back(gateWeight(weighting, k, buffer.size()));
   }
   const std::size_t n = qubits.size();
   sites.assign(n, Location{0, 0});
@@ -52,9 +55,9 @@ void LookaheadSet::assign(const GateBuffer& buffer) {
   if (partners.size() < n) partners.resize(n);
   for (std::size_t k = 0; k < n; ++k)
     partners[k].clear();
-  for (const auto& g : gates) {
-    partners[g.first].push_back(g.second);
-    partners[g.second].push_back(g.first);
+  for (std::size_t g = 0; g < gates.size(); ++g) {
+    partners[gates[g].first].emplace_back(gates[g].second, weights[g]);
+    partners[gates[g].second].emplace_back(gates[g].first, weights[g]);
   }
 }
 
@@ -67,8 +70,8 @@ int LookaheadSet::atSite(Location site) const {
 
 int LookaheadSet::cost(const std::vector<Location>& where) const {
   int sum = 0;
-  for (const auto& g : gates)
-    sum += dist(where[g.first], where[g.second]);
+  for (std::size_t g = 0; g < gates.size(); ++g)
+    sum += weights[g] * dist(where[gates[g].first], where[gates[g].second]);
   return sum;
 }
 
@@ -99,15 +102,15 @@ void RouteTree::weigh(const LookaheadSet& look) {
     // partner's own weight makes up for. The traveller ends beyond s, one step farther off.
     const Location byX = site(i - 1, j);
     const Location byY = site(i, j - 1);
-    for (int p : look.partners[k]) {
+    for (const auto& [p, w] : look.partners[k]) {
       if (p == traveller_) {
-        ++cell.weightX;
-        ++cell.weightY;
+        cell.weightX += w;
+        cell.weightY += w;
         continue;
       }
       const Location other = look.sites[p];
-      cell.weightX += dist(byX, other) - dist(s, other);
-      cell.weightY += dist(byY, other) - dist(s, other);
+      cell.weightX += w * (dist(byX, other) - dist(s, other));
+      cell.weightY += w * (dist(byY, other) - dist(s, other));
     }
   }
 }

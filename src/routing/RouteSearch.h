@@ -17,15 +17,18 @@ class LookaheadSet {
   std::vector<Location> sites;             // the site of each qubit; (0, 0) when it has none
   std::vector<char> placed;                // 1 when the qubit stands on a site of the grid
   std::vector<std::pair<int, int>> gates;  // the buffer's gates between two different qubits
-  std::vector<std::vector<int>> partners;  // per qubit: its partner in each of those gates
+  std::vector<int> weights;                // per gate: how many times it counts
+  // per qubit: its partner in each of those gates, with the gate's weight
+  std::vector<std::vector<std::pair<int, int>>> partners;
 
-  // Takes the qubits and gates of `buffer`; every qubit starts without a site.
-  void assign(const GateBuffer& buffer);
+  // Takes the qubits and gates of `buffer`, weighted by `weighting`; every qubit starts
+  // without a site.
+  void assign(const GateBuffer& buffer, Weighting weighting = Weighting::kEven);
   // Position of `qubit` in `qubits`, or -1.
   int find(int qubit) const;
   // Position of the placed qubit on `site`, or -1.
   int atSite(Location site) const;
-  // Summed distance of the gates' qubits standing on `where` (one entry per qubit).
+  // Summed weighted distance of the gates' qubits standing on `where` (one entry per qubit).
   int cost(const std::vector<Location>& where) const;
 
  private:

@@ -26,20 +26,27 @@ bool distinctQubits(const AllocMatrix& alloc, std::size_t limit);
 RouteCosts routeWindowed(const CircuitModel& model, TrialWorkspace& ws, int window, int outputMode,
                          RouteOutput& out);
 
+// The same routing with the look-ahead gates counted by `weighting`; with Weighting::kEven it
+// is routeWindowed.
+RouteCosts routeWindowed(const CircuitModel& model, TrialWorkspace& ws, int window,
+                         Weighting weighting, int outputMode, RouteOutput& out);
+
 // Windowed routing of the line sequence `lines` (the model's lines, or a reordered view of
 // them) from the placement `start`, as routeWindowed routes the whole circuit, without the
 // initial layout: writes to `out` as outputMode says, and leaves the placement reached at the
 // first .end, before any restoring SWAP (at the end of `lines` when it has none), in
 // finalPlacement when given. Uses ws's router buffers and grid size only. The same
-// precondition as routeWindowed holds for `start`.
+// precondition as routeWindowed holds for `start`. The look-ahead gates count by `weighting`.
 RouteCosts routeWalk(const CircuitModel& model, TrialWorkspace& ws, const AllocMatrix& start,
                      const std::vector<CircuitLine>& lines, int window, int outputMode,
-                     RouteOutput& out, AllocMatrix* finalPlacement);
+                     RouteOutput& out, AllocMatrix* finalPlacement,
+                     Weighting weighting = Weighting::kEven);
 
 // Routes the two-qubit gates of `lines` (other lines are passed over) from `placement`, with
 // the look-ahead window loaded from the start of `lines`, as the windowed router routes the
 // gates of a circuit; leaves the final placement in `placement` and returns the SWAPs
 // inserted. Writes nothing and restores nothing. `lines` may be the model's lines backwards,
-// for instance. The same precondition as routeWindowed holds for `placement`.
+// for instance. The same precondition as routeWindowed holds for `placement`. The look-ahead
+// gates count by `weighting`.
 int routeGates(const CircuitModel& model, TrialWorkspace& ws, LineView lines, int window,
-               AllocMatrix& placement);
+               AllocMatrix& placement, Weighting weighting = Weighting::kEven);

@@ -41,9 +41,11 @@ void requireDistinctQubits(const CircuitModel& model, const AllocMatrix& alloc, 
 // the choice and application of the SWAPs for one gate.
 class GateWalk {
  public:
-  // Starts from `start`; a qubit on no site counts as standing on (0, 0).
-  GateWalk(RouterScratch& s, const AllocMatrix& start, int nodeNum, bool isTall)
-      : s_(s), isTall_(isTall) {
+  // Starts from `start`; a qubit on no site counts as standing on (0, 0). The look-ahead gates
+  // count by `weighting`.
+  GateWalk(RouterScratch& s, const AllocMatrix& start, int nodeNum, bool isTall,
+           Weighting weighting)
+      : s_(s), isTall_(isTall), weighting_(weighting) {
     s_.workAlloc = start;
     qubitCount_ = nodeNum > 0 ? nodeNum : 0;
     for (const auto& row : s_.workAlloc) {
@@ -80,7 +82,7 @@ class GateWalk {
   // look-ahead buffer, and returns where the two end; applies nothing.
   std::pair<Location, Location> choose(Location l1, Location l2) {
     LookaheadSet& look = s_.look;
-    look.assign(s_.futureGates);
+    look.assign(s_.futureGates, weighting_);
     for (std::size_t k = 0; k < look.qubits.size(); ++k) {
       const int q = look.qubits[k];
       if (q >= 0 && static_cast<std::size_t>(q) < qubitCount_ && s_.onGrid[q]) {
@@ -96,6 +98,7 @@ class GateWalk {
  private:
   RouterScratch& s_;
   bool isTall_;
+  Weighting weighting_;
   std::size_t qubitCount_ = 0;
 };
 
@@ -103,25 +106,31 @@ class GateWalk {
 
 RouteCosts routeWindowed(const CircuitModel& model, TrialWorkspace& ws, int window, int outputMode,
                          RouteOutput& out) {
+  return routeWindowed(model, ws, window, Weighting::kEven, outputMode, out);
+}
+
+RouteCosts routeWindowed(const CircuitModel& model, TrialWorkspace& ws, int window,
+                         Weighting weighting, int outputMode, RouteOutput& out) {
   const Grid& grid = ws.grid;
   requireDistinctQubits(model, grid.allocationMap, grid.width, grid.height);
   if (outputMode > 0 && out.wantsLayout()) {
     writeLayout(
         out, layoutText(ws.workGrid.allocationMap, ws.workGrid.width, ws.workGrid.height, model));
   }
-  return routeWalk(model, ws, grid.allocationMap, model.lines, window, outputMode, out, nullptr);
+  return routeWalk(model, ws, grid.allocationMap, model.lines, window, outputMode, out, nullptr,
+                   weighting);
 }
 
 RouteCosts routeWalk(const CircuitModel& model, TrialWorkspace& ws, const AllocMatrix& start,
                      const std::vector<CircuitLine>& lines, int window, int outputMode,
-                     RouteOutput& out, AllocMatrix* finalPlacement) {
+                     RouteOutput& out, AllocMatrix* finalPlacement, Weighting weighting) {
   const int width = ws.grid.width;
   const int height = ws.grid.height;
   requireDistinctQubits(model, start, width, height);
   std::ostream* os = outputMode != 0 ? out.circuit : nullptr;
 
   RouterScratch& s = ws.router;
-  GateWalk walk(s, start, model.nodeNum, ws.grid.isTall);
+  GateWalk walk(s, start, model.nodeNum, ws.grid.isTall, weighting);
   if (os) {
     s.siteNames.assign(height, std::vector<std::string>(width));
     for (int y = 0; y < height; ++y) {
@@ -210,12 +219,12 @@ RouteCosts routeWalk(const CircuitModel& model, TrialWorkspace& ws, const AllocM
 }
 
 int routeGates(const CircuitModel& model, TrialWorkspace& ws, LineView lines, int window,
-               AllocMatrix& placement) {
+               AllocMatrix& placement, Weighting weighting) {
   const int height = static_cast<int>(placement.size());
   const int width = height > 0 ? static_cast<int>(placement[0].size()) : 0;
   requireDistinctQubits(model, placement, width, height);
   RouterScratch& s = ws.router;
-  GateWalk walk(s, placement, model.nodeNum, width <= height);
+  GateWalk walk(s, placement, model.nodeNum, width <= height, weighting);
   std::size_t lookahead = 0;
   fillFutureGateBuffer(lines, lookahead, s.futureGates, window);
   int swapCount = 0;

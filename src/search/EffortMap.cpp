@@ -31,7 +31,7 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
     capture.gateSwaps = &gateSwaps;
     AllocMatrix start;
     routeWalk(graph, graph.workspace, result.start, reversedWalk(graph.lines), result.window, 0,
-              capture, &start);
+              capture, &start, result.weighting);
     writeWithSwaps(graph, start, forwardSwaps(gateSwaps), circuit, layoutText);
   } else {
     graph.grid.allocationMap = result.start;
@@ -39,7 +39,7 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
     RouteOutput out;
     out.circuit = &circuit;
     out.layoutText = &layoutText;
-    graph.routeWindowed(result.window, 1, out);
+    routeWindowed(graph, graph.workspace, result.window, result.weighting, 1, out);
   }
   circuitText = circuit.str();
 }
@@ -200,8 +200,8 @@ int runMapCommand(const std::vector<std::string>& args) {
     return 1;
   }
   std::cout << "effort=" << effortName << ", grid=" << graph.grid.width << "x" << graph.grid.height
-            << ", window size=" << result.window << ", costR=" << result.costs.second
-            << ", costU= " << result.costs.first << std::endl;
+            << ", window size=" << windowName(result.window, result.weighting)
+            << ", costR=" << result.costs.second << ", costU= " << result.costs.first << std::endl;
   std::cout << "starts=" << result.starts << ", routings=" << result.routings
             << ", default costU=" << result.defaultU
             << ", before refinement costU=" << result.phaseU << ", candidate=" << result.candidate

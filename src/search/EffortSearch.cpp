@@ -42,6 +42,7 @@ struct Candidate {
   RouteCosts costs{2147483647, 2147483647};  // the largest int: no candidate
   long index = 2147483647;
   int window = 0;
+  Weighting weighting = Weighting::kEven;
   bool reversed = false;  // a reversed routing from `start`, read backwards
   AllocMatrix start;      // where the forward routing starts, or the reversed one
 };
@@ -68,6 +69,10 @@ bool parseEffort(const std::string& name, Effort* effort) {
   return true;
 }
 
+std::string windowName(int window, Weighting weighting) {
+  return std::to_string(window) + (weighting == Weighting::kGraded ? " graded" : "");
+}
+
 SearchPlan planFor(Effort effort, int window) {
   SearchPlan plan;
   plan.windows = {window};
@@ -76,7 +81,7 @@ SearchPlan planFor(Effort effort, int window) {
   plan.tieOnRestoring = true;
   plan.reversedCandidates = true;
   const std::vector<int> more = {0, 2, 3, 4, 6, 8, 12};
-  const std::vector<int> max = {0, 2, 3, 4, 6, 8, 10, 12, 16, 20, 30};
+  const std::vector<int> max = {0, 2, 3, 4, 6, 8, 12, 20, 30};
   for (int w : effort == Effort::kMore ? more : max) {
     if (w != window) plan.windows.push_back(w);
   }
@@ -87,10 +92,11 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFactor = 10;
     plan.workFloor = 200000;
   } else {
+    plan.gradedWindows = {6, 10, 16, 24};
     plan.randomStarts = 64;
     plan.refineTop = 256;
     plan.workFactor = 100;
-    plan.workFloor = 2000000;
+    plan.workFloor = 6000000;
     plan.workCeiling = 30000000;
     plan.settleGates = 10;
     plan.rounds = 8;
@@ -134,29 +140,41 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   // One routing from `from`, forwards or backwards, as a candidate; `end` receives the
   // placement it ends in. A backward routing is a candidate only when it can be read back.
   // One silent routing of `walk` on a worker thread.
+  // The look-ahead settings every start is routed with: the plain windows, then the graded.
+  struct LookSetting {
+    int window;
+    Weighting weighting;
+  };
+  std::vector<LookSetting> settings;
+  for (int w : plan.windows)
+    settings.push_back({w, Weighting::kEven});
+  for (int w : plan.gradedWindows)
+    settings.push_back({w, Weighting::kGraded});
   std::vector<TrialWorkspace> workspaces;
   for (int t = 0; t < std::max(threads, 1); ++t)
     workspaces.emplace_back(graph);
   auto routeOn = [&](std::size_t worker, const AllocMatrix& from,
-                     const std::vector<CircuitLine>& walk, int window, RouteOutput& out,
-                     AllocMatrix* end) {
-    return routeWalk(graph, workspaces[worker], from, walk, window, 0, out, end);
+                     const std::vector<CircuitLine>& walk, const LookSetting& look,
+                     RouteOutput& out, AllocMatrix* end) {
+    return routeWalk(graph, workspaces[worker], from, walk, look.window, 0, out, end,
+                     look.weighting);
   };
-  auto routeOnce = [&](std::size_t worker, const AllocMatrix& from, int window, bool backwards,
-                       long index, AllocMatrix* end) {
+  auto routeOnce = [&](std::size_t worker, const AllocMatrix& from, const LookSetting& look,
+                       bool backwards, long index, AllocMatrix* end) {
     Candidate c;
     c.index = index;
-    c.window = window;
+    c.window = look.window;
+    c.weighting = look.weighting;
     c.reversed = backwards;
     c.start = from;
     RouteOutput out;
     if (!backwards) {
-      c.costs = routeOn(worker, from, forward, window, out, end);
+      c.costs = routeOn(worker, from, forward, look, out, end);
       return c;
     }
     std::vector<SwapList> gateSwaps;
     if (reversible) out.gateSwaps = &gateSwaps;
-    routeOn(worker, from, backward, window, out, end);
+    routeOn(worker, from, backward, look, out, end);
     if (reversible)
       c.costs = swapCosts(forwardSwaps(gateSwaps), graph.grid.width, graph.grid.height);
     return c;
@@ -171,7 +189,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   const long long routingCap = plan.workFactor > 0 ? work / gates : (1LL << 40);
   struct Job {
     std::size_t start;
-    std::size_t window;  // index into plan.windows
+    std::size_t window;  // index into settings
     bool backwards;
   };
   // First the default run's trials: every greedy start with the first window, forwards.
@@ -181,8 +199,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   std::vector<Candidate> routed(jobs.size());
   std::vector<AllocMatrix> ends(jobs.size());
   runTasks(jobs.size(), threads, [&](std::size_t i, std::size_t worker) {
-    routed[i] =
-        routeOnce(worker, starts[i], plan.windows[0], false, static_cast<long>(i), &ends[i]);
+    routed[i] = routeOnce(worker, starts[i], settings[0], false, static_cast<long>(i), &ends[i]);
   });
   Candidate best;
   for (const Candidate& c : routed) {
@@ -210,7 +227,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       std::max<long long>(routingCap * 6 / 10, static_cast<long long>(jobs.size())));
   const std::size_t directions = reversible ? 2 : 1;
   for (std::size_t s : startOrder) {
-    for (std::size_t w = 0; w < plan.windows.size(); ++w) {
+    for (std::size_t w = 0; w < settings.size(); ++w) {
       for (std::size_t d = 0; d < directions; ++d) {
         const bool defaultTrial = s < greedy && w == 0 && d == 0;
         if (!defaultTrial && jobs.size() < firstCap) jobs.push_back({s, w, d == 1});
@@ -220,7 +237,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   // In two batches, the search's own starts first: nothing beats a mapping without SWAPs, so
   // the search ends as soon as it has one.
   const std::size_t firstBatch =
-      std::min(jobs.size(), routed.size() + extras * plan.windows.size() * directions);
+      std::min(jobs.size(), routed.size() + extras * settings.size() * directions);
   for (std::size_t batchEnd : {firstBatch, jobs.size()}) {
     const std::size_t done = routed.size();
     if (best.costs.first == 0 || batchEnd <= done) continue;
@@ -228,7 +245,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     ends.resize(batchEnd);
     runTasks(batchEnd - done, threads, [&](std::size_t k, std::size_t worker) {
       const std::size_t i = done + k;
-      routed[i] = routeOnce(worker, starts[jobs[i].start], plan.windows[jobs[i].window],
+      routed[i] = routeOnce(worker, starts[jobs[i].start], settings[jobs[i].window],
                             jobs[i].backwards, static_cast<long>(i), &ends[i]);
     });
     for (std::size_t i = done; i < batchEnd; ++i) {
@@ -247,7 +264,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return better(routed[a], routed[b], true);
   });
-  std::vector<int> seen(plan.windows.size(), 0);
+  std::vector<int> seen(settings.size(), 0);
   std::vector<int> rankOf(routed.size());
   for (std::size_t i : order)
     rankOf[i] = seen[jobs[i].window]++;
@@ -269,6 +286,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     const Candidate& seed = routed[order[t]];
     Candidate& mine = refined[t];
     mine = seed;
+    const LookSetting look{seed.window, seed.weighting};
     AllocMatrix from = ends[order[t]];
     bool backwards = !seed.reversed;
     int idle = 0;
@@ -277,11 +295,10 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       for (int step = 0; step < 2; ++step) {
         const long index = base + 2 * (static_cast<long>(t) * rounds + r) + step;
         AllocMatrix end;
-        Candidate c = routeOnce(worker, from, seed.window, backwards, index, &end);
+        Candidate c = routeOnce(worker, from, look, backwards, index, &end);
         if (repeat > 1) {
           RouteOutput none;
-          routeOn(worker, from, backwards ? backwardRepeated : forwardRepeated, seed.window, none,
-                  &end);
+          routeOn(worker, from, backwards ? backwardRepeated : forwardRepeated, look, none, &end);
           ++runs[t];
         }
         ++runs[t];
@@ -303,6 +320,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   result.found = true;
   result.start = best.start;
   result.window = best.window;
+  result.weighting = best.weighting;
   result.reversed = best.reversed;
   result.costs = best.costs;
   result.candidate = best.index;

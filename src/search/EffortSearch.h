@@ -15,12 +15,13 @@ bool parseEffort(const std::string& name, Effort* effort);
 
 // The knobs of one search; each level is one setting of them.
 struct SearchPlan {
-  std::vector<int> windows;  // windows every start is routed with (the user's window first)
-  bool extraStarts = false;  // serpentine and depth-first starts besides the greedy ones
-  int randomStarts = 0;      // starts drawn from the fixed-seed generator
-  int refineTop = 0;         // how many of the best (start, window) pairs are refined
-  int rounds = 0;            // forward-backward rounds per refined pair at most
-  int patience = 1;          // rounds without improvement before a pair's refinement stops
+  std::vector<int> windows;        // windows every start is routed with (the user's window first)
+  std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
+  bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
+  int randomStarts = 0;            // starts drawn from the fixed-seed generator
+  int refineTop = 0;               // how many of the best (start, window) pairs are refined
+  int rounds = 0;                  // forward-backward rounds per refined pair at most
+  int patience = 1;                // rounds without improvement before a pair's refinement stops
   // The work the search may spend, counted in routed two-qubit gates: workFactor times the
   // default run's (one routing per greedy start), but at least workFloor and at most
   // workCeiling. A factor of 0 sets no limit.
@@ -34,14 +35,18 @@ struct SearchPlan {
   bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too
 };
 
+// A window as reports name it: "16", or "16 graded" when its gates count by graded weighting.
+std::string windowName(int window, Weighting weighting);
+
 // The plan of a level for the window the user asked for.
 SearchPlan planFor(Effort effort, int window);
 
 // The mapping the search chose, with what it took to find it.
 struct SearchResult {
-  bool found = false;      // false when the circuit gave no candidate (no qubits)
-  AllocMatrix start;       // the starting placement to route
-  int window = 0;          // the window to route it with
+  bool found = false;                      // false when the circuit gave no candidate (no qubits)
+  AllocMatrix start;                       // the starting placement to route
+  int window = 0;                          // the window to route it with
+  Weighting weighting = Weighting::kEven;  // how that window counts its gates
   bool reversed = false;   // route the reversed circuit from `start` and read it backwards
   RouteCosts costs{0, 0};  // its routing and routing-plus-restoring SWAPs
   long candidate = -1;     // its index in the search's fixed candidate order
