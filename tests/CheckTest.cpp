@@ -46,6 +46,8 @@ const FaultCase kMappedFaults[] = {
      12, "CNOT acts on qubits xxc0 and b, but input line 9 has a and b"},
     {"MissingGate", "missing-gate.mapped", "good.mapped.layout", "missing-gate.mapped", 13,
      "expected a CZ gate for input line 10, found \"\""},
+    {"GateReplacedByOneQubitGate", "replaced-gate.mapped", "good.mapped.layout",
+     "replaced-gate.mapped", 13, "expected a CZ gate for input line 10, found \"H b\""},
     {"ExtraGate", "extra-gate.mapped", "good.mapped.layout", "extra-gate.mapped", 14,
      "expected the copied line \"\" for input line 11, found \"CZ b c \""},
     {"ExtraGateAfterEnd", "extra-gate-at-end.mapped", "good.mapped.layout",
@@ -59,6 +61,8 @@ const FaultCase kMappedFaults[] = {
      "input-swap-as-inserted.mapped", 17, "expected a SWAP gate for input line 13, found \".end\""},
     {"TruncatedFile", "truncated.mapped", "start.layout", "truncated.mapped", 14,
      "file ends; expected the copied line \"\" for input line 11"},
+    {"EndLineMissing", "no-end.mapped", "start.layout", "no-end.mapped", 18,
+     "file ends; expected \".end\" for input line 14"},
     {"GateLineWithoutTrailingSpace", "gate-no-trailing-space.mapped", "good.mapped.layout",
      "gate-no-trailing-space.mapped", 12,
      "malformed gate line; the form is \"CNOT SITE SITE FIELD\" with single spaces and FIELD "
@@ -91,6 +95,7 @@ const FaultCase kLayoutFaults[] = {
     {"MissingQubit", "good.mapped", "missing-row.layout", "good.mapped", 4,
      "qubit \"a\" is missing from the layout"},
     {"EmptyFile", "good.mapped", "empty.layout", "empty.layout", 1, "layout file is empty"},
+    {"EmptyRow", "good.mapped", "empty-row.layout", "empty-row.layout", 2, "empty row"},
 };
 
 std::string caseName(const testing::TestParamInfo<FaultCase>& info) {
