@@ -77,6 +77,14 @@ const FaultCase kMappedFaults[] = {
      "renamed-qubit.mapped", 2, "header does not declare input qubit \"c\" (input line 5)"},
     {"NoHeader", "no-header.mapped", "good.mapped.layout", "no-header.mapped", 1,
      "no \".qubit\" header block"},
+    {"HeaderCountNotANumber", "bad-count.mapped", "good.mapped.layout", "bad-count.mapped", 2,
+     "header must start with \".qubit N\", N a positive number"},
+    {"FileEndsInHeader", "open-header.mapped", "good.mapped.layout", "open-header.mapped", 6,
+     "file ends inside the header block of line 2"},
+    {"QubitDeclaredAfterHeader", "qubit-after-header.mapped", "good.mapped.layout",
+     "qubit-after-header.mapped", 11, "qubit declaration outside the header block"},
+    {"InsertedSwapWithTab", "malformed-swap.mapped", "good.mapped.layout", "malformed-swap.mapped",
+     11, "malformed SWAP line; the form is \"SWAP SITE SITE\""},
 };
 
 const FaultCase kLayoutFaults[] = {
@@ -96,6 +104,8 @@ const FaultCase kLayoutFaults[] = {
      "qubit \"a\" is missing from the layout"},
     {"EmptyFile", "good.mapped", "empty.layout", "empty.layout", 1, "layout file is empty"},
     {"EmptyRow", "good.mapped", "empty-row.layout", "empty-row.layout", 2, "empty row"},
+    {"TwoSpacesInARow", "good.mapped", "empty-name.layout", "empty-name.layout", 1,
+     "empty name (two spaces in a row)"},
 };
 
 std::string caseName(const testing::TestParamInfo<FaultCase>& info) {
@@ -148,6 +158,22 @@ std::string passName(const testing::TestParamInfo<PassCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mappings, CheckPass, testing::ValuesIn(kPasses), passName);
+
+// An input line that no mapping can follow is reported at its line of the input, whatever the
+// mapped circuit holds.
+TEST(CheckInput, LinesNoMappingCanFollowAreReportedInTheInput) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"undeclared-gate.circ", ":10: gate on undeclared qubit \"d\""},
+      {"one-operand.circ", ":9: \"CNOT\" gate without two operands"},
+      {"nameless.circ", ":5: qubit line without a name"},
+  };
+  for (const auto& [input, fault] : cases) {
+    const CheckResult result =
+        checkMapping(kDir + input, kDir + "good.mapped", kDir + "good.mapped.layout");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.message, "FAIL " + kDir + input + fault);
+  }
+}
 
 TEST(CheckHeader, RepeatedHeaderMustMatchTheFirst) {
   const CheckResult result = checkMapping(kDir + "two-counts.circ",
