@@ -4,7 +4,7 @@
 # is the build folder under test; examples/, tests/, scripts/, run.sh and test.sh are the
 # sources'; docs/, bench/ and out/ are empty, so that nothing a command writes lands in the
 # sources. HOME is a scratch folder too, and GRIDSWAP_SKIP_BUILD makes the scripts use build/ as
-# it is instead of installing packages and building.
+# it is instead of building it (they still check the packages, which are installed by then).
 #
 # What is checked:
 # - A command after "$ " in an indented code block is run, in order, and what it prints is
