@@ -160,12 +160,13 @@ std::string passName(const testing::TestParamInfo<PassCase>& info) {
 INSTANTIATE_TEST_SUITE_P(Mappings, CheckPass, testing::ValuesIn(kPasses), passName);
 
 // An input line that no mapping can follow is reported at its line of the input, whatever the
-// mapped circuit holds.
+// mapped circuit holds. (These inputs are not named .circ: every .circ under tests/data is a
+// circuit gridswap maps.)
 TEST(CheckInput, LinesNoMappingCanFollowAreReportedInTheInput) {
   const std::pair<const char*, const char*> cases[] = {
-      {"undeclared-gate.circ", ":10: gate on undeclared qubit \"d\""},
-      {"one-operand.circ", ":9: \"CNOT\" gate without two operands"},
-      {"nameless.circ", ":5: qubit line without a name"},
+      {"undeclared-gate.input", ":10: gate on undeclared qubit \"d\""},
+      {"one-operand.input", ":9: \"CNOT\" gate without two operands"},
+      {"nameless.input", ":5: qubit line without a name"},
   };
   for (const auto& [input, fault] : cases) {
     const CheckResult result =
