@@ -27,6 +27,9 @@
 #   - cmake --install build --prefix "$HOME/.local" runs as written, and every program of the
 #     README's table must then run from $HOME/.local/bin.
 #   A command line of any other kind fails the test until a check is added for it here.
+# - A code block after a paragraph ending in "begins" shows how a file that the page's commands
+#   wrote begins (the first `out/...` of the paragraph): its lines must be the file's first lines,
+#   "..." standing for any number of lines.
 # Usage: tests/docs_test.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 source_dir=$1
@@ -40,9 +43,10 @@ commands=0
 declare -A seen
 
 fail() {
+  local detail
   echo "$1"
   shift
-  for line in "$@"; do echo "    $line"; done
+  for detail in "$@"; do echo "    $detail"; done
   failures=$((failures + 1))
 }
 
@@ -182,6 +186,31 @@ check_shown() {
   esac
 }
 
+# Compares the lines shown of how a file begins with the file, "..." skipping lines.
+check_excerpt() {
+  local page=$1 file=$2
+  shift 2
+  local shown=("$@") actual=() want i=0 skipping=0
+  commands=$((commands + 1))
+  mapfile -t actual <"$scratch/$page_dir/$file" 2>/dev/null || { fail "$page: no file $file"; return; }
+  for want in "${shown[@]}"; do
+    [ -z "$want" ] && continue
+    if [ "$want" = "..." ]; then
+      skipping=1
+      continue
+    fi
+    if [ $skipping -eq 1 ]; then
+      while [ $i -lt ${#actual[@]} ] && [ "${actual[$i]}" != "$want" ]; do i=$((i + 1)); done
+      skipping=0
+    fi
+    if [ $i -ge ${#actual[@]} ] || [ "${actual[$i]}" != "$want" ]; then
+      fail "$page: $file does not begin as shown" "shown: $want" "found: ${actual[$i]:-(end of file)}"
+      return
+    fi
+    i=$((i + 1))
+  done
+}
+
 is_command() {
   [[ "$1" =~ ^(build/gridswap|gridswap|\./|scripts/|cmake ) ]]
 }
@@ -198,7 +227,14 @@ for page in "$source_dir"/README.md "$source_dir"/docs/*.md; do
   in_command=0
   in_code=0
   previous=""
+  paragraph=""
+  excerpt_of=""
+  excerpt=()
   while IFS= read -r line || [ -n "$line" ]; do
+    if [ -n "$excerpt_of" ] && [[ "$line" != "    "* && -n "$line" ]]; then
+      check_excerpt "$name" "$excerpt_of" "${excerpt[@]}"
+      excerpt_of=""
+    fi
     if [[ "$line" == "    \$ "* ]]; then
       [ $in_command -eq 1 ] && check_run "$name" "$command" "${shown[@]}"
       command=${line#    \$ }
@@ -210,16 +246,25 @@ for page in "$source_dir"/README.md "$source_dir"/docs/*.md; do
       check_run "$name" "$command" "${shown[@]}"
       in_command=0
     elif [[ "$line" == "    "* ]] && [[ -z "$previous" || $in_code -eq 1 ]]; then
+      if [ $in_code -eq 0 ] && [[ "$paragraph" == *" begins" ]]; then
+        excerpt_of=$(grep -o '`out/[^`]*`' <<<"$paragraph" | head -1 | tr -d '`')
+        excerpt=()
+      fi
       in_code=1
+      [ -n "$excerpt_of" ] && excerpt+=("${line#    }")
       code=${line#    }
       code=${code%%  #*}
       code=${code%"${code##*[! ]}"}
       is_command "$code" && check_shown "$name" "$code"
     fi
-    [[ "$line" == "    "* || -z "$line" ]] || in_code=0
+    if [[ "$line" != "    "* && -n "$line" ]]; then
+      in_code=0
+      if [ -z "$previous" ] || [[ "$previous" == "    "* ]]; then paragraph=$line; else paragraph+=" $line"; fi
+    fi
     previous=$line
   done <"$page"
   [ $in_command -eq 1 ] && check_run "$name" "$command" "${shown[@]}"
+  [ -n "$excerpt_of" ] && check_excerpt "$name" "$excerpt_of" "${excerpt[@]}"
   # Commands in backquotes in the text (a span may run over a line break).
   while IFS= read -r -d '' span; do
     is_command "$span" || continue
