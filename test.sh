@@ -6,6 +6,12 @@
 # report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")"
+usage="Usage: ./test.sh [--sanitize | --tsan]"
+case "${1:-}" in
+  "" | --sanitize | --tsan) ;;
+  --help | -h) echo "$usage"; exit 0 ;;
+  *) echo "$usage (unknown option $1)" >&2; exit 2 ;;
+esac
 # The drawing tests read pictures with xmllint and render them with rsvg-convert and pngtopnm.
 scripts/deps.sh libxml2-utils librsvg2-bin netpbm
 if [ "${1:-}" = "--sanitize" ]; then

@@ -389,7 +389,7 @@ void scalingTable(const Options& options, const std::string& scratch) {
 
 int usage() {
   std::cerr << "usage: gridswap-bench [--literal-limit SECONDS] [--no-literal] [--no-corpus] "
-               "[--no-scaling] [--workers-only] [--only NAME]\n";
+               "[--no-scaling] [--workers-only] [--only NAME] [--dry-run]\n";
   return 2;
 }
 
@@ -406,6 +406,7 @@ int main(int argc, char** argv) {
     return childSearch(args[1], std::atof(args[2].c_str()));
   }
   Options options;
+  bool dryRun = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--literal-limit" && i + 1 < args.size()) {
       options.literalLimit = std::atof(args[++i].c_str());
@@ -419,18 +420,43 @@ int main(int argc, char** argv) {
       options.workersOnly = true;
     } else if (args[i] == "--only" && i + 1 < args.size()) {
       options.only = args[++i];
+    } else if (args[i] == "--dry-run") {
+      dryRun = true;
     } else {
       return usage();
     }
+  }
+  const fs::path corpusDir = fs::path(PROJECT_DIR) / "bench" / "circuits";
+  // A name that selects nothing would measure only the random circuits, which is not what was
+  // asked for.
+  const std::size_t selected = corpusFiles(corpusDir, options.only).size();
+  if (!options.only.empty() && selected == 0) {
+    std::cerr << "gridswap-bench: no corpus circuit matches \"" << options.only << "\"\n";
+    return 2;
+  }
+  if (dryRun) {
+    std::vector<std::string> tables{"workers"};
+    if (!options.workersOnly && options.corpus) tables.push_back("corpus");
+    if (!options.workersOnly && options.scaling) tables.push_back("scaling");
+    std::cout << "would measure: tables";
+    for (const std::string& t : tables)
+      std::cout << (t == tables.front() ? " " : ", ") << t;
+    std::cout << "; " << selected << " corpus circuit" << (selected == 1 ? "" : "s")
+              << "; reference runs "
+              << (options.literal && !options.workersOnly
+                      ? "stopped after " + fixed(options.literalLimit, 0) + " s"
+                      : std::string("none"))
+              << "\n";
+    return 0;
   }
   char pattern[] = "/tmp/gridswap-bench-XXXXXX";
   const char* scratch = mkdtemp(pattern);
   if (!scratch) return 1;
   std::cout << "# gridswap benchmark\n\n";
   printMachine(options);
-  const fs::path corpusDir = fs::path(PROJECT_DIR) / "bench" / "circuits";
+  // Everything starts with one worker against all workers; --workers-only stops there.
+  workersTables(options, corpusDir, scratch);
   if (options.workersOnly) {
-    workersTables(options, corpusDir, scratch);
     fs::remove_all(scratch);
     return 0;
   }

@@ -22,7 +22,8 @@
 
 namespace {
 
-const char* const kUsage = "Usage: gridswap-quality [--threads N] [--ideas] <report.md>";
+const char* const kUsage =
+    "Usage: gridswap-quality [--threads N] [--ideas] [--dry-run] <report.md>";
 
 const std::vector<std::string> kLevels = {"default", "more", "max"};
 
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
   int threads = std::max(1u, std::thread::hardware_concurrency());
   std::string report;
   bool ideas = false;
+  bool dryRun = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help") {
@@ -162,6 +164,8 @@ int main(int argc, char** argv) {
       return 0;
     } else if (a == "--ideas") {
       ideas = true;
+    } else if (a == "--dry-run") {
+      dryRun = true;
     } else if (a == "--threads" && i + 1 < argc) {
       threads = std::max(1, std::atoi(argv[++i]));
     } else if (a.rfind("--threads=", 0) == 0) {
@@ -176,6 +180,20 @@ int main(int argc, char** argv) {
   if (report.empty()) {
     std::cerr << kUsage << std::endl;
     return 2;
+  }
+  // The report is written after minutes of work: a folder that is not there fails at once.
+  const std::string folder = report.find('/') == std::string::npos
+                                 ? std::string(".")
+                                 : report.substr(0, report.rfind('/') + 1);
+  if (access(folder.c_str(), W_OK) != 0) {
+    std::cerr << "Cannot write file: " << report << std::endl;
+    return 1;
+  }
+  if (dryRun) {
+    std::cout << "would write " << report << " with " << threads << " thread"
+              << (threads == 1 ? "" : "s") << (ideas ? ", the table of ideas included" : "")
+              << std::endl;
+    return 0;
   }
   const std::string scratch = "/tmp/gridswap-quality-" + std::to_string(getpid());
   std::ostringstream md;

@@ -6,10 +6,11 @@
 #   --no-corpus, --no-scaling leave out a table
 #   --workers-only            only the tables of one worker against all workers
 #   --only NAME               corpus circuits whose file name contains NAME
+#   --dry-run                 check the arguments and print what would be measured, measuring
+#                             nothing
 # The corpus circuits are those of bench/circuits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j 2 --target gridswap-bench gridswap >/dev/null
+scripts/build.sh build >/dev/null
 exec build/gridswap-bench "$@"

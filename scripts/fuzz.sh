@@ -5,10 +5,27 @@
 # leaves its input in build-fuzz/ and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
+usage="Usage: scripts/fuzz.sh SECONDS [TARGET...]"
+if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+  echo "$usage"
+  echo "Runs each libFuzzer target (circuit_fuzzer, check_fuzzer; both when none given) for SECONDS."
+  exit 0
+fi
+# Wrong arguments are refused before anything is installed or built.
+if ! [[ "${1:-}" =~ ^[1-9][0-9]*$ ]]; then
+  echo "$usage (SECONDS must be a whole number from 1 up, not \"${1:-}\")" >&2
+  exit 2
+fi
+seconds=$1
 shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(circuit_fuzzer check_fuzzer)
+for t in "${targets[@]}"; do
+  case $t in
+    circuit_fuzzer | check_fuzzer) ;;
+    *) echo "$usage (unknown target $t)" >&2; exit 2 ;;
+  esac
+done
 scripts/deps.sh clang libclang-rt-14-dev
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -46,6 +46,8 @@ const FaultCase kMappedFaults[] = {
      12, "CNOT acts on qubits xxc0 and b, but input line 9 has a and b"},
     {"MissingGate", "missing-gate.mapped", "good.mapped.layout", "missing-gate.mapped", 13,
      "expected a CZ gate for input line 10, found \"\""},
+    {"GateReplacedByOneQubitGate", "replaced-gate.mapped", "good.mapped.layout",
+     "replaced-gate.mapped", 13, "expected a CZ gate for input line 10, found \"H b\""},
     {"ExtraGate", "extra-gate.mapped", "good.mapped.layout", "extra-gate.mapped", 14,
      "expected the copied line \"\" for input line 11, found \"CZ b c \""},
     {"ExtraGateAfterEnd", "extra-gate-at-end.mapped", "good.mapped.layout",
@@ -59,6 +61,8 @@ const FaultCase kMappedFaults[] = {
      "input-swap-as-inserted.mapped", 17, "expected a SWAP gate for input line 13, found \".end\""},
     {"TruncatedFile", "truncated.mapped", "start.layout", "truncated.mapped", 14,
      "file ends; expected the copied line \"\" for input line 11"},
+    {"EndLineMissing", "no-end.mapped", "start.layout", "no-end.mapped", 18,
+     "file ends; expected \".end\" for input line 14"},
     {"GateLineWithoutTrailingSpace", "gate-no-trailing-space.mapped", "good.mapped.layout",
      "gate-no-trailing-space.mapped", 12,
      "malformed gate line; the form is \"CNOT SITE SITE FIELD\" with single spaces and FIELD "
@@ -73,6 +77,14 @@ const FaultCase kMappedFaults[] = {
      "renamed-qubit.mapped", 2, "header does not declare input qubit \"c\" (input line 5)"},
     {"NoHeader", "no-header.mapped", "good.mapped.layout", "no-header.mapped", 1,
      "no \".qubit\" header block"},
+    {"HeaderCountNotANumber", "bad-count.mapped", "good.mapped.layout", "bad-count.mapped", 2,
+     "header must start with \".qubit N\", N a positive number"},
+    {"FileEndsInHeader", "open-header.mapped", "good.mapped.layout", "open-header.mapped", 6,
+     "file ends inside the header block of line 2"},
+    {"QubitDeclaredAfterHeader", "qubit-after-header.mapped", "good.mapped.layout",
+     "qubit-after-header.mapped", 11, "qubit declaration outside the header block"},
+    {"InsertedSwapWithTab", "malformed-swap.mapped", "good.mapped.layout", "malformed-swap.mapped",
+     11, "malformed SWAP line; the form is \"SWAP SITE SITE\""},
 };
 
 const FaultCase kLayoutFaults[] = {
@@ -91,6 +103,9 @@ const FaultCase kLayoutFaults[] = {
     {"MissingQubit", "good.mapped", "missing-row.layout", "good.mapped", 4,
      "qubit \"a\" is missing from the layout"},
     {"EmptyFile", "good.mapped", "empty.layout", "empty.layout", 1, "layout file is empty"},
+    {"EmptyRow", "good.mapped", "empty-row.layout", "empty-row.layout", 2, "empty row"},
+    {"TwoSpacesInARow", "good.mapped", "empty-name.layout", "empty-name.layout", 1,
+     "empty name (two spaces in a row)"},
 };
 
 std::string caseName(const testing::TestParamInfo<FaultCase>& info) {
@@ -143,6 +158,23 @@ std::string passName(const testing::TestParamInfo<PassCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mappings, CheckPass, testing::ValuesIn(kPasses), passName);
+
+// An input line that no mapping can follow is reported at its line of the input, whatever the
+// mapped circuit holds. (These inputs are not named .circ: every .circ under tests/data is a
+// circuit gridswap maps.)
+TEST(CheckInput, LinesNoMappingCanFollowAreReportedInTheInput) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"undeclared-gate.input", ":10: gate on undeclared qubit \"d\""},
+      {"one-operand.input", ":9: \"CNOT\" gate without two operands"},
+      {"nameless.input", ":5: qubit line without a name"},
+  };
+  for (const auto& [input, fault] : cases) {
+    const CheckResult result =
+        checkMapping(kDir + input, kDir + "good.mapped", kDir + "good.mapped.layout");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.message, "FAIL " + kDir + input + fault);
+  }
+}
 
 TEST(CheckHeader, RepeatedHeaderMustMatchTheFirst) {
   const CheckResult result = checkMapping(kDir + "two-counts.circ",

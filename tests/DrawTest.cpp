@@ -384,13 +384,11 @@ TEST_P(DrawCommand, PrintsOneLineWithItsStatus) {
   const RunResult out = run(command + " 2>/dev/null");
   const RunResult err = run(command + " 2>&1 >/dev/null");
   EXPECT_EQ(out.status, GetParam().status);
-  // "{counts}" stands for the generated mapping's numbers.
+  // "{G}" and "{S}" stand for the generated mapping's gates and SWAPs.
   std::string expected = GetParam().out;
-  const std::size_t at = expected.find("{counts}");
-  if (at != std::string::npos) {
-    expected.replace(at, 8,
-                     std::to_string(g.gates) + " two-qubit gates, " + std::to_string(g.swaps) +
-                         " inserted SWAPs");
+  for (const auto& [key, value] : {std::pair{std::string("{G}"), g.gates}, {"{S}", g.swaps}}) {
+    const std::size_t at = expected.find(key);
+    if (at != std::string::npos) expected.replace(at, key.size(), std::to_string(value));
   }
   EXPECT_EQ(out.out.substr(0, out.out.find('\n') + 1) + "|" + err.out, expected);
   // Nothing but the inputs and a complete picture is left behind.
@@ -405,9 +403,9 @@ INSTANTIATE_TEST_SUITE_P(
     Outcomes, DrawCommand,
     testing::Values(
         CommandCase{"WritesPictureWithDefaultLayout", "m.circ out.svg", 0,
-                    "out.svg: grid 2 x 3, {counts}\n|"},
+                    "out.svg: grid 2 x 3, {G} two-qubit gates, {S} inserted SWAPs\n|"},
         CommandCase{"WritesPictureWithNamedLayout", "m.circ m.circ.layout out.svg", 0,
-                    "out.svg: grid 2 x 3, {counts}\n|"},
+                    "out.svg: grid 2 x 3, {G} two-qubit gates, {S} inserted SWAPs\n|"},
         CommandCase{"HelpOnStandardOutput", "--help m.circ", 0, kUsage + "\n|"},
         CommandCase{"TooFewArguments", "m.circ", 2,
                     "|" + kUsage + " (2 or 3 file names expected, not 1)\n"},

@@ -336,6 +336,8 @@ INSTANTIATE_TEST_SUITE_P(
         MapUsageCase{"OneFile", {"IN"}, "2 file names expected, not 1"},
         MapUsageCase{"ThreeFiles", {"IN", "OUT", "x"}, "2 file names expected, not 3"},
         MapUsageCase{"MissingValue", {"IN", "OUT", "--window"}, "--window needs a value"},
+        MapUsageCase{"GridWithoutValue", {"IN", "OUT", "--grid"}, "--grid needs a value"},
+        MapUsageCase{"SvgWithoutName", {"IN", "OUT", "--svg"}, "--svg needs a value"},
         MapUsageCase{"FlagWithValue",
                      {"--ignore-measure=maybe", "IN", "OUT"},
                      "--ignore-measure takes no value"},

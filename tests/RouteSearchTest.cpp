@@ -7,6 +7,7 @@
 #include "Generators.h"
 #include "reference/ReferenceVersions.h"
 #include "routing/MeetingSearch.h"
+#include "routing/RouteSearch.h"
 #include "routing/SwapHistory.h"
 #include "routing/SwapPath.h"
 
@@ -280,6 +281,26 @@ TEST(SwapHistory, EqualsTheFullWalkOnGeneratedGateSequences) {
   }
   // The sequences must exercise cancellation a good deal: dozens per run of 200 gates.
   EXPECT_GT(cancelled, 30 * runs);
+}
+
+// Two routes that end on one site away from the meeting site are the inconsistent SWAP path
+// gridswap stops at, with the line "error!" that the program prints for it; the same routes with
+// b's ending beside the meeting site are joined, a's and b's moves alternating.
+TEST(JoinMoves, RoutesEndingOnOneSiteOffTheMeetingSiteStopWithTheProgramsErrorLine) {
+  const Location a{0, 0}, meet{2, 0};
+  const std::vector<Location> PA{a, {1, 0}};
+  SwapList swaps;
+  std::pair<Location, Location> ends;
+  try {
+    joinMoves(PA, {{1, 1}, {1, 0}, meet}, a, {1, 1}, meet, swaps, ends);
+    ADD_FAILURE() << "routes meeting on (1,0) were joined";
+  } catch (const InconsistentSwapPath& e) {
+    EXPECT_STREQ(e.what(), "error!");
+  }
+  joinMoves(PA, {{2, 2}, {2, 1}, meet}, a, {2, 2}, meet, swaps, ends);
+  EXPECT_EQ(swaps, (SwapList{{a, {1, 0}}, {{2, 2}, {2, 1}}}));
+  EXPECT_EQ(ends.first, (Location{1, 0}));
+  EXPECT_EQ(ends.second, (Location{2, 1}));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ examples=$2
 prefix=$(mktemp -d /tmp/gridswap-install-XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for program in gridswap gridswap-check gridswap-qasm gridswap-draw; do
+for program in gridswap gridswap-check gridswap-qasm gridswap-draw gridswap-map; do
   [ -x "$prefix/bin/$program" ] || { echo "not installed: bin/$program"; exit 1; }
 done
 cd "$prefix"

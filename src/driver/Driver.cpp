@@ -124,8 +124,8 @@ int runGridswap(int argc, char** argv, std::ostream& out, const DriverOptions& o
     return run(inFile, outFile, W, H, window, out, options);
   } catch (const std::bad_alloc&) {
     return fatal(out, "Out of memory");
-  } catch (const InconsistentSwapPath&) {
-    return fatal(out, "error!");
+  } catch (const InconsistentSwapPath& e) {
+    return fatal(out, e.what());
   }
 }
 
