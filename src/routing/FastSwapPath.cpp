@@ -23,8 +23,11 @@ Location endOfB(const RouteTree& fromB, const LookaheadSet& look, Location b, Lo
   for (int e = 0; e < 2; ++e) {
     cost[e] = fromB.cost(ends[e]);
     if (traveller < 0) continue;
-    for (const auto& [p, w] : look.partners[traveller])
-      cost[e] += w * dist(ends[e], look.sites[p]);
+    const std::vector<int>& partners = look.partners[traveller];
+    for (std::size_t i = 0; i < partners.size(); ++i) {
+      const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller][i];
+      cost[e] += w * dist(ends[e], look.sites[partners[i]]);
+    }
   }
   if (cost[0] != cost[1]) return cost[0] < cost[1] ? ends[0] : ends[1];
   return fromB.before(ends[0], ends[1]) ? ends[0] : ends[1];

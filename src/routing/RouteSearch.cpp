@@ -41,13 +41,16 @@ void LookaheadSet::assign(const GateBuffer& buffer, Weighting weighting) {
   gates.clear();
   weights.clear();
   index_.clear();
-  for (std::size_t k = 0; k < buffer.size(); ++k) {
-    const int u = enter(buffer[k].first);
-    const int v = enter(buffer[k].second);
+  std::size_t k = 0;  // the gate's position in the buffer
+  for (const auto& gate : buffer) {
+    const int u = enter(gate.first);
+    const int v = enter(gate.second);
     // A gate of a qubit with itself always measures 0.
-    if (u == v) continue;
-    gates.emplace_back(u, v);
-    weights.push_back(gateWeight(weighting, k, buffer.size()));
+    if (u != v) {
+      gates.emplace_back(u, v);
+      if (weighting != Weighting::kEven) weights.push_back(gateWeight(weighting, k, buffer.size()));
+    }
+    ++k;
   }
   const std::size_t n = qubits.size();
   sites.assign(n, Location{0, 0});
@@ -55,9 +58,20 @@ void LookaheadSet::assign(const GateBuffer& buffer, Weighting weighting) {
   if (partners.size() < n) partners.resize(n);
   for (std::size_t k = 0; k < n; ++k)
     partners[k].clear();
+  for (const auto& g : gates) {
+    partners[g.first].push_back(g.second);
+    partners[g.second].push_back(g.first);
+  }
+  if (weights.empty()) {
+    partnerWeights.clear();
+    return;
+  }
+  if (partnerWeights.size() < n) partnerWeights.resize(n);
+  for (std::size_t k = 0; k < n; ++k)
+    partnerWeights[k].clear();
   for (std::size_t g = 0; g < gates.size(); ++g) {
-    partners[gates[g].first].emplace_back(gates[g].second, weights[g]);
-    partners[gates[g].second].emplace_back(gates[g].first, weights[g]);
+    partnerWeights[gates[g].first].push_back(weights[g]);
+    partnerWeights[gates[g].second].push_back(weights[g]);
   }
 }
 
@@ -70,6 +84,11 @@ int LookaheadSet::atSite(Location site) const {
 
 int LookaheadSet::cost(const std::vector<Location>& where) const {
   int sum = 0;
+  if (weights.empty()) {
+    for (const auto& g : gates)
+      sum += dist(where[g.first], where[g.second]);
+    return sum;
+  }
   for (std::size_t g = 0; g < gates.size(); ++g)
     sum += weights[g] * dist(where[gates[g].first], where[gates[g].second]);
   return sum;
@@ -102,15 +121,23 @@ void RouteTree::weigh(const LookaheadSet& look) {
     // partner's own weight makes up for. The traveller ends beyond s, one step farther off.
     const Location byX = site(i - 1, j);
     const Location byY = site(i, j - 1);
-    for (const auto& [p, w] : look.partners[k]) {
+    auto add = [&](int p, int w) {
       if (p == traveller_) {
         cell.weightX += w;
         cell.weightY += w;
-        continue;
+        return;
       }
       const Location other = look.sites[p];
       cell.weightX += w * (dist(byX, other) - dist(s, other));
       cell.weightY += w * (dist(byY, other) - dist(s, other));
+    };
+    const std::vector<int>& partners = look.partners[k];
+    if (look.weights.empty()) {
+      for (int p : partners)
+        add(p, 1);
+    } else {
+      for (std::size_t i = 0; i < partners.size(); ++i)
+        add(partners[i], look.partnerWeights[k][i]);
     }
   }
 }

@@ -17,9 +17,11 @@ class LookaheadSet {
   std::vector<Location> sites;             // the site of each qubit; (0, 0) when it has none
   std::vector<char> placed;                // 1 when the qubit stands on a site of the grid
   std::vector<std::pair<int, int>> gates;  // the buffer's gates between two different qubits
-  std::vector<int> weights;                // per gate: how many times it counts
-  // per qubit: its partner in each of those gates, with the gate's weight
-  std::vector<std::vector<std::pair<int, int>>> partners;
+  std::vector<std::vector<int>> partners;  // per qubit: its partner in each of those gates
+  // How many times each gate counts, per gate and per qubit beside `partners`; both empty when
+  // every gate counts once, so that gridswap's own routing pays nothing for weights.
+  std::vector<int> weights;
+  std::vector<std::vector<int>> partnerWeights;
 
   // Takes the qubits and gates of `buffer`, weighted by `weighting`; every qubit starts
   // without a site.
