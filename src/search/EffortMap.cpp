@@ -204,7 +204,8 @@ int runMapCommand(const std::vector<std::string>& args) {
             << ", costR=" << result.costs.second << ", costU= " << result.costs.first << std::endl;
   std::cout << "starts=" << result.starts << ", routings=" << result.routings
             << ", default costU=" << result.defaultU
-            << ", before refinement costU=" << result.phaseU << ", candidate=" << result.candidate
+            << ", before refinement costU=" << result.phaseU
+            << ", before annealing costU=" << result.refinedU << ", candidate=" << result.candidate
             << ", time=" << secondsSince(start) << std::endl;
   std::cout << check.message << std::endl;
   return 0;

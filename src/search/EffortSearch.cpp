@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "routing/Routers.h"
+#include "search/Anneal.h"
 #include "search/ReversedMapping.h"
 #include "search/Starts.h"
 #include "search/Walks.h"
@@ -99,6 +100,10 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFloor = 6000000;
     plan.workCeiling = 30000000;
     plan.settleGates = 10;
+    plan.annealRuns = 3;
+    plan.annealFactor = 500;
+    plan.annealFloor = 20000000;
+    plan.annealCeiling = 100000000;
     plan.rounds = 8;
     plan.patience = 3;
   }
@@ -109,6 +114,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   SearchResult result;
   // Starting placements, in a fixed order: the greedy ones of the default run first.
   std::vector<AllocMatrix> starts;
+  std::vector<std::size_t> bandStarts;  // the band starts' positions in `starts`
   for (int seed = 0; seed < graph.qubitNum; ++seed)
     starts.push_back(greedyPlacement(graph, seed));
   if (plan.extraStarts && graph.qubitNum > 0) {
@@ -121,6 +127,11 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     const int roots = std::min<int>(4, ranking.size());
     for (int r = 0; r < roots; ++r)
       starts.push_back(serpentinePlacement(graph, depthFirstOrder(graph, ranking[r].vertex)));
+    const std::vector<int> used = firstUseOrder(graph);
+    for (int band : {2, 3}) {
+      bandStarts.push_back(starts.size());
+      starts.push_back(bandPlacement(graph, used, band));
+    }
   }
   for (int r = 0; r < plan.randomStarts; ++r)
     starts.push_back(randomPlacement(graph, 12345u + r));
@@ -315,6 +326,70 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   for (std::size_t t = 0; t < refine; ++t) {
     result.routings += runs[t];
     if (better(refined[t], best, plan.tieOnRestoring)) best = refined[t];
+  }
+  result.refinedU = best.costs.first;
+
+  // Annealing: from the best forward candidate, and from the best forward routing of each band
+  // start, whose shape suits annealing even when its own routing is not yet cheap.
+  std::vector<const Candidate*> seeds;
+  const Candidate* bestForward = nullptr;
+  for (const auto* list : {&routed, &refined}) {
+    for (const Candidate& c : *list) {
+      if (!c.reversed && (!bestForward || better(c, *bestForward, plan.tieOnRestoring)))
+        bestForward = &c;
+    }
+  }
+  if (bestForward) seeds.push_back(bestForward);
+  for (std::size_t s : bandStarts) {
+    const Candidate* bandBest = nullptr;
+    for (std::size_t i = 0; i < routed.size(); ++i) {
+      if (jobs[i].start == s && !routed[i].reversed &&
+          (!bandBest || better(routed[i], *bandBest, plan.tieOnRestoring)))
+        bandBest = &routed[i];
+    }
+    if (bandBest) seeds.push_back(bandBest);
+  }
+  if (seeds.size() > static_cast<std::size_t>(std::max(plan.annealRuns, 0)))
+    seeds.resize(std::max(plan.annealRuns, 0));
+  if (best.costs.first == 0) seeds.clear();
+  // A routing's work grows with the SWAPs it inserts (each searches meeting sites), so the
+  // annealing budget counts a routing as its gates plus four per SWAP of the run's start.
+  long long annealWork = plan.annealFactor * std::max(graph.qubitNum, 1) * gates;
+  annealWork = std::max(annealWork, plan.annealFloor);
+  if (plan.annealCeiling > 0) annealWork = std::min(annealWork, plan.annealCeiling);
+  std::vector<long> steps(seeds.size());
+  std::vector<long> firstIndex(seeds.size());
+  long next = base + 2 * static_cast<long>(refine) * rounds;
+  for (std::size_t k = 0; k < seeds.size(); ++k) {
+    const long long perRouting = gates + 4LL * seeds[k]->costs.first;
+    steps[k] = static_cast<long>(annealWork / static_cast<long long>(seeds.size()) / perRouting);
+    firstIndex[k] = next;
+    next += steps[k];
+  }
+  std::vector<Candidate> annealed(seeds.size());
+  std::vector<long> routings(seeds.size(), 0);
+  runTasks(seeds.size(), threads, [&](std::size_t k, std::size_t worker) {
+    AnnealPlan run;
+    run.steps = steps[k];
+    run.temperature = plan.annealTemperature;
+    run.seed = 7919u + static_cast<std::uint32_t>(k);
+    run.window = seeds[k]->window;
+    run.weighting = seeds[k]->weighting;
+    run.tieOnRestoring = plan.tieOnRestoring;
+    const AnnealResult found =
+        annealStart(graph, workspaces[worker], forward, seeds[k]->start, run);
+    routings[k] = found.routings;
+    Candidate& c = annealed[k];
+    c = *seeds[k];
+    if (found.step >= 0) {
+      c.start = found.start;
+      c.costs = found.costs;
+      c.index = firstIndex[k] + found.step;
+    }
+  });
+  for (std::size_t k = 0; k < annealed.size(); ++k) {
+    result.routings += routings[k];
+    if (better(annealed[k], best, plan.tieOnRestoring)) best = annealed[k];
   }
 
   result.found = true;

@@ -17,7 +17,7 @@ bool parseEffort(const std::string& name, Effort* effort);
 struct SearchPlan {
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
-  bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
+  bool extraStarts = false;        // serpentine, band and depth-first starts, besides the greedy
   int randomStarts = 0;            // starts drawn from the fixed-seed generator
   int refineTop = 0;               // how many of the best (start, window) pairs are refined
   int rounds = 0;                  // forward-backward rounds per refined pair at most
@@ -31,6 +31,15 @@ struct SearchPlan {
   // Refinement moves the qubits along the circuit repeated up to 8 times, until it has this
   // many two-qubit gates per qubit; 0 moves them along the circuit once.
   long long settleGates = 0;
+  // Annealing after refinement (see annealStart): one run from the best forward candidate and
+  // one from each band start's best, at most annealRuns in all, sharing annealFactor times the
+  // default run's work in routed gates (at least annealFloor, at most annealCeiling), where a
+  // routing counts its gates plus four per SWAP that its run's start needs.
+  int annealRuns = 0;
+  long long annealFactor = 0;
+  long long annealFloor = 0;
+  long long annealCeiling = 0;
+  double annealTemperature = 1.0;
   bool tieOnRestoring = false;      // ties of routing SWAPs go to fewer restoring SWAPs
   bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too
 };
@@ -54,6 +63,7 @@ struct SearchResult {
   long routings = 0;       // routing runs made, forward and backward
   int defaultU = -1;       // the best routing SWAPs of the greedy starts at the user's window
   int phaseU = -1;         // the best routing SWAPs before refinement
+  int refinedU = -1;       // the best routing SWAPs before annealing
 };
 
 // Searches starting placements and windows by `plan` on `threads` threads (at least 1) and

@@ -131,6 +131,40 @@ std::vector<int> depthFirstOrder(const InterActGraph& graph, int root) {
   return order;
 }
 
+std::vector<int> firstUseOrder(const InterActGraph& graph) {
+  const int n = std::max(graph.nodeNum, 0);
+  std::vector<char> seen(n, 0);
+  std::vector<int> order;
+  auto use = [&](int q) {
+    if (q >= 0 && q < n && !seen[q]) {
+      seen[q] = 1;
+      order.push_back(q);
+    }
+  };
+  for (const CircuitLine& line : graph.lines) {
+    if (line.kind != CircuitLine::kGate) continue;
+    use(line.q1);
+    use(line.q2);
+  }
+  for (int q = 0; q < n; ++q)
+    use(q);
+  return order;
+}
+
+AllocMatrix bandPlacement(const InterActGraph& graph, const std::vector<int>& order, int band) {
+  const int width = graph.grid.width;
+  const int height = graph.grid.height;
+  std::vector<Location> sites;
+  for (int strip = 0; strip * band < width; ++strip) {
+    for (int r = 0; r < height; ++r) {
+      const int y = strip % 2 == 0 ? r : height - 1 - r;
+      for (int x = strip * band; x < std::min(width, (strip + 1) * band); ++x)
+        sites.push_back({x, y});
+    }
+  }
+  return layOut(graph, sites, order);
+}
+
 AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed) {
   std::mt19937 generator(seed);
   std::vector<int> order(graph.nodeNum);

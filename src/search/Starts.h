@@ -27,6 +27,16 @@ std::vector<int> chainOrder(const InterActGraph& graph);
 // qubits follow their gates along it.
 std::vector<int> depthFirstOrder(const InterActGraph& graph, int root);
 
+// The qubits in the order the circuit's two-qubit gates first use them (a gate's first operand
+// before its second), then the idle qubits in index order.
+std::vector<int> firstUseOrder(const InterActGraph& graph);
+
+// Lays the qubits of `order` along a snake of strips `band` columns wide: down the first strip
+// row by row (each row left to right), up the next, and so on. Qubits that meet in turn then
+// stand close together with room on both sides, which suits circuits whose qubits each meet
+// many others in order (a QFT). Qubits missing from the order fill the remaining sites.
+AllocMatrix bandPlacement(const InterActGraph& graph, const std::vector<int>& order, int band);
+
 // A placement drawn from a fixed-seed generator: the same `seed` gives the same placement on
 // every platform.
 AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed);
