@@ -24,7 +24,7 @@ elif [ "${1:-}" = "--tsan" ]; then
   if [ ! -f build-tsan/CMakeCache.txt ]; then
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDSWAP_TSAN=ON >/dev/null
   fi
-  cmake --build build-tsan -j "$(nproc)" --target parallel_tests
+  cmake --build build-tsan -j "$(nproc)" --target parallel_tests effort_tests
   ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -L threads
 else
   scripts/build.sh build
