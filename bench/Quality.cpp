@@ -120,6 +120,8 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plan.reversedCandidates = false;
   plan.refineTop = 0;
   plan.gradedWindows.clear();
+  plan.bandStarts = false;
+  plan.annealRuns = 0;
   std::vector<std::pair<std::string, SearchPlan>> plans;
   SearchPlan windowOnly = plan;
   windowOnly.windows = {3};
@@ -133,7 +135,11 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plans.emplace_back("+ forward-backward refinement", plan);
   plan.gradedWindows = full.gradedWindows;
   plans.emplace_back("+ " + std::to_string(plan.gradedWindows.size()) + " graded windows", plan);
-  plans.emplace_back("+ 64 random starts (= max)", full);
+  plan.randomStarts = full.randomStarts;
+  plans.emplace_back("+ " + std::to_string(plan.randomStarts) + " random starts", plan);
+  plan.bandStarts = true;
+  plans.emplace_back("+ band starts", plan);
+  plans.emplace_back("+ annealing (= max)", full);
   return plans;
 }
 

@@ -79,6 +79,7 @@ SearchPlan planFor(Effort effort, int window) {
   plan.windows = {window};
   if (effort == Effort::kDefault) return plan;
   plan.extraStarts = true;
+  plan.bandStarts = true;
   plan.tieOnRestoring = true;
   plan.reversedCandidates = true;
   const std::vector<int> more = {0, 2, 3, 4, 6, 8, 12};
@@ -127,6 +128,8 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     const int roots = std::min<int>(4, ranking.size());
     for (int r = 0; r < roots; ++r)
       starts.push_back(serpentinePlacement(graph, depthFirstOrder(graph, ranking[r].vertex)));
+  }
+  if (plan.extraStarts && plan.bandStarts && graph.qubitNum > 0) {
     const std::vector<int> used = firstUseOrder(graph);
     for (int band : {2, 3}) {
       bandStarts.push_back(starts.size());

@@ -17,7 +17,8 @@ bool parseEffort(const std::string& name, Effort* effort);
 struct SearchPlan {
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
-  bool extraStarts = false;        // serpentine, band and depth-first starts, besides the greedy
+  bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
+  bool bandStarts = false;         // band starts as well (with extraStarts)
   int randomStarts = 0;            // starts drawn from the fixed-seed generator
   int refineTop = 0;               // how many of the best (start, window) pairs are refined
   int rounds = 0;                  // forward-backward rounds per refined pair at most
