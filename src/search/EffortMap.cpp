@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "check/CheckMapping.h"
-#include "driver/Files.h"
+#include "util/Files.h"
 #include "routing/Routers.h"
 #include "search/ReversedMapping.h"
 #include "search/Walks.h"
