@@ -12,6 +12,13 @@ InterActGraph::InterActGraph(std::string inFile, int W, int H, int gateLimit)
 InterActGraph::InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit)
     : CircuitModel(in, std::move(inFile), W, H, gateLimit), workspace(*this) {}
 
+InterActGraph::InterActGraph(std::string inFile, std::shared_ptr<const Chip> chip, int gateLimit)
+    : CircuitModel(std::move(inFile), std::move(chip), gateLimit), workspace(*this) {}
+
+InterActGraph::InterActGraph(std::istream& in, std::string inFile, std::shared_ptr<const Chip> chip,
+                             int gateLimit)
+    : CircuitModel(in, std::move(inFile), std::move(chip), gateLimit), workspace(*this) {}
+
 void InterActGraph::resetGrid() {
   resetWorkspace(workspace);
 }

@@ -15,7 +15,6 @@ typedef std::map<int, Location> QubitLocMap;
 typedef std::pair<Location, Location> Swap;
 typedef std::vector<Swap> SwapList;
 
-
 // Exchanges the occupants of sites a and b in the matrix.
 void swapQubit(Location a, Location b, AllocMatrix& alloc);
 // Exchanges the sites stored for qubits qa and qb; a missing key is entered at (0, 0) first.

@@ -15,9 +15,17 @@ struct TrialWorkspace {
   RouterScratch router;  // the windowed router's buffers
 
   TrialWorkspace() = default;
-  // Empty grids of the model's size.
+  // Empty grids of the model's chip.
   explicit TrialWorkspace(const CircuitModel& model)
-      : grid(model.gridWidth, model.gridHeight), workGrid(model.gridWidth, model.gridHeight) {}
+      : grid(gridOf(model)), workGrid(gridOf(model)) {
+    router.chip = grid.chip;
+  }
+
+ private:
+  // An empty grid of the model's chip.
+  static Grid gridOf(const CircuitModel& model) {
+    return model.chip ? Grid(*model.chip) : Grid(model.gridWidth, model.gridHeight);
+  }
 };
 
 // Empties the workspace's grids: workGrid, and grid as its copy.
