@@ -1,6 +1,7 @@
 // The chip model (live sites, couplers, groups, distances) and the chip file reader.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <set>
 #include <sstream>
@@ -226,6 +227,13 @@ TEST(ChipReader, BundledSycamore) {
   EXPECT_EQ(chip.height(), 10);
   EXPECT_EQ(chip.largestGroup(), 54);
   EXPECT_EQ(chip.registerSize(), 54);
+  // Device row r, place c: the site docs/chips.md gives, and couplers only between rows.
+  for (const ChipQubit& q : chip.qubits()) {
+    const int r = q.index / 6, c = q.index % 6;
+    EXPECT_TRUE(q.site == (Location{c + (r + 1) / 2, 5 - c + r / 2})) << q.index;
+    for (Location n : chip.neighbours(q.site))
+      EXPECT_EQ(std::abs(chip.deviceIndex(n) / 6 - r), 1) << q.index;
+  }
 }
 
 // Malformed chip files: the first offending line and its exact reason.
