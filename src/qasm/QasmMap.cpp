@@ -7,10 +7,10 @@
 #include "check/CheckMapping.h"
 #include "check/MappedCircuit.h"
 #include "check/TextLines.h"
+#include "driver/InterActGraph.h"
 #include "driver/Progress.h"
 #include "driver/TrialRunner.h"
 #include "driver/Workers.h"
-#include "driver/InterActGraph.h"
 #include "routing/TrialWorkspace.h"
 #include "search/EffortMap.h"
 
@@ -43,8 +43,10 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   }
   // A 1 x 1 request is enlarged to the smallest grid for the qubits, as gridswap's default.
   std::istringstream in(result.circuit);
-  const CircuitModel model(in, importedName(names.mapped), chosen ? options.width : 1,
-                           chosen ? options.height : 1, -1);
+  const CircuitModel model =
+      options.chip ? CircuitModel(in, importedName(names.mapped), options.chip, -1)
+                   : CircuitModel(in, importedName(names.mapped), chosen ? options.width : 1,
+                                  chosen ? options.height : 1, -1);
   if (!model.readError.empty()) throw MapError(names.source + ": " + model.readError);
   result.width = model.gridWidth;
   result.height = model.gridHeight;
@@ -55,8 +57,10 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   if (options.effort != Effort::kDefault) {
     // The effort search over placements and windows, on a graph of the same circuit.
     std::istringstream again(result.circuit);
-    InterActGraph graph(again, importedName(names.mapped), chosen ? options.width : 1,
-                        chosen ? options.height : 1, -1);
+    InterActGraph graph =
+        options.chip ? InterActGraph(again, importedName(names.mapped), options.chip, -1)
+                     : InterActGraph(again, importedName(names.mapped), chosen ? options.width : 1,
+                                     chosen ? options.height : 1, -1);
     if (graph.qubitNum <= 0) throw MapError("Nothing to map: the circuit declares no qubits");
     const SearchResult found =
         searchMapping(graph, planFor(options.effort, options.window), workers);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include <vector>
 
+#include "chip/Chip.h"
 #include "driver/Trials.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
@@ -18,6 +20,8 @@ struct MapOptions {
   bool ignoreMeasure = false;  // drop measure statements unchecked, as import does
   int threads = 0;             // worker threads for the trials; 0 for every CPU the process may use
   Effort effort = Effort::kDefault;  // how hard to search; the default is gridswap's trials
+  // The chip to map onto instead of a grid; null for the grid above.
+  std::shared_ptr<const Chip> chip;
 };
 
 // Everything one `map` produced: the counts of its summary, every trial's costs and the seed

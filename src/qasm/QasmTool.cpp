@@ -13,16 +13,17 @@
 #include <vector>
 
 #include "check/MappedCircuit.h"
+#include "chip/ChipReader.h"
 #include "draw/DrawTool.h"
 #include "driver/AtomicFiles.h"
 #include "driver/CommandLine.h"
-#include "util/Files.h"
-#include "driver/Workers.h"
 #include "driver/InterActGraph.h"
+#include "driver/Workers.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
 #include "qasm/QasmMap.h"
+#include "util/Files.h"
 
 namespace {
 
@@ -55,6 +56,9 @@ const char kMapHelp[] =
     "  --grid WxH        the chip: W columns and H rows, each from 1 to 256; a program with\n"
     "                    more qubits than sites is refused (default: the smallest grid\n"
     "                    gridswap picks for the qubits)\n"
+    "  --chip FILE       a chip file instead of a grid: the qubits and usable couplers of\n"
+    "                    a grid with missing sites (see docs/chips.md); the program is\n"
+    "                    written on the chip's device indices\n"
     "  --window N        the router's look-ahead window, a whole number from 0 up (default 3)\n"
     "  --ignore-measure  drops measure statements unchecked, for sources that measure\n"
     "                    registers they never declare\n"
@@ -175,7 +179,9 @@ int runMap(const std::vector<std::string>& args) {
   std::string svg;
   bool ignoreMeasure = false;
   std::vector<std::string> files;
+  std::string chipFile;
   app.add_option("--grid", grid)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--chip", chipFile)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--effort", effort)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--window", window)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--threads", threads)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -192,6 +198,11 @@ int runMap(const std::vector<std::string>& args) {
     return usageError(kMapUsage, "--grid needs WxH, W and H whole numbers from 1 to " +
                                      std::to_string(kMaxGridSide) + ", not \"" + grid + "\"");
   }
+  if (app.count("--chip") && app.count("--grid")) {
+    return usageError(kMapUsage, "--chip and --grid exclude each other");
+  }
+  if (app.count("--chip") && chipFile.empty())
+    return usageError(kMapUsage, "--chip needs a file name");
   long long number = 0;
   if (app.count("--window")) {
     if (!parseWholeNumber(window, 0, 2147483647, &number)) {
@@ -240,6 +251,13 @@ int runMap(const std::vector<std::string>& args) {
   if (!clash.empty()) return fail(clash);
   std::string source;
   if (!readText(in, source)) return fail("Cannot open file: " + in);
+  if (!chipFile.empty()) {
+    try {
+      options.chip = std::make_shared<const Chip>(readChip(chipFile));
+    } catch (const ChipError& e) {
+      return fail(e.what());
+    }
+  }
 
   MapNames names;
   names.source = in;
@@ -279,8 +297,11 @@ int runMap(const std::vector<std::string>& args) {
   const int trials = static_cast<int>(result.trials.size());
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", secondsSince(start));
-  std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << result.width << " x "
-            << result.height << ", " << countOf(result.twoQubitGates, "two-qubit gate") << ", "
+  const std::string where =
+      chipFile.empty() ? std::to_string(result.width) + " x " + std::to_string(result.height)
+                       : "chip " + chipFile;
+  std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << where << ", "
+            << countOf(result.twoQubitGates, "two-qubit gate") << ", "
             << countOf(result.swaps, "SWAP") << " inserted"
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
             << windowName(result.window, result.weighting) << ", "
