@@ -170,9 +170,8 @@ TEST(DrawOnChip, RefusesWhatTheCheckerRefuses) {
                                "coupler between them is unusable");
   const auto r = run(std::string(GRIDSWAP_DRAW_BIN) + " --chip " + kDir + "holed.chip " + kMapped +
                      " " + kDir + "dot-on-qubit.layout " + dir + "/y.svg 2>&1");
-  EXPECT_EQ(r.out, "FAIL " + kDir +
-                       "dot-on-qubit.layout:1: (0,0) is \".\", but the chip has "
-                       "qubit 0 there\n");
+  const std::string layout = kDir + "dot-on-qubit.layout";
+  EXPECT_EQ(r.out, "FAIL " + layout + ":1: (0,0) is \".\", but the chip has qubit 0 there\n");
   EXPECT_EQ(r.status, 1);
 }
 
