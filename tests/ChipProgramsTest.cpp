@@ -86,14 +86,24 @@ TEST(CheckOnChip, SummaryNamesTheChipOrTheGrid) {
             "OK: 4 two-qubit gates, 3 SWAPs inserted, grid 3x2, not restored");
 }
 
-// A "." in the layout is no site: a gate cannot name it.
-TEST(CheckOnChip, EmptyPositionIsNoSite) {
+// A "." in the layout is no site: a gate cannot name it. A circuit that declares a qubit named
+// "." keeps it: there "." is that qubit, once.
+TEST(CheckOnChip, EmptyPositionIsNoSiteUnlessAQubitIsNamedSo) {
   const std::string dir = testutil::tempDir();
   std::string text = readFile(kMapped);
   text.replace(text.find("CNOT a b "), 9, "CNOT a . ");
   writeFile(dir + "/m", text);
   EXPECT_EQ(checkMapping(kInput, dir + "/m", kMapped + ".layout").message,
             "FAIL " + dir + "/m:12: unknown site \".\"");
+
+  writeFile(dir + "/dot", ".qubit 2\nqubit .\nqubit b\n.begin\nCNOT . b\n.end\n");
+  writeFile(dir + "/dot.mapped", ".qubit 2\n\nqubit .\nqubit b\n.begin\nCNOT . b \n.end\n");
+  writeFile(dir + "/dot.layout", ". b \n");
+  EXPECT_EQ(checkMapping(dir + "/dot", dir + "/dot.mapped", dir + "/dot.layout").message,
+            "OK: 1 two-qubit gate, 0 SWAPs inserted, grid 2x1, restored");
+  writeFile(dir + "/dot.layout", ". b \n. . \n");
+  EXPECT_EQ(checkMapping(dir + "/dot", dir + "/dot.mapped", dir + "/dot.layout").message,
+            "FAIL " + dir + "/dot.layout:2: qubit \".\" appears twice (first on line 1)");
 }
 
 TEST(CheckOnChip, CommandLine) {

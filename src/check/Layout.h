@@ -9,7 +9,8 @@
 inline constexpr char kNoQubit[] = ".";
 
 // A layout file: one line per grid row, each holding the names of the qubits on that row's
-// sites from left to right, every name followed by one space; kNoQubit where no qubit stands.
+// sites from left to right, every name followed by one space; kNoQubit where no qubit stands
+// (unless the mapped circuit declares a qubit of that name).
 struct Layout {
   int width = 0;
   int height = 0;

@@ -135,11 +135,25 @@ CheckResult readRecords(const std::vector<std::string>& lines, MappedCircuit* ci
   return CheckResult();
 }
 
+// Whether a layout entry marks a position with no qubit: "." does, unless the header declares
+// a qubit of that name, as circuits mapped onto full grids may.
+bool holdsNoQubit(const std::string& name, const MappedCircuit& circuit) {
+  return name == kNoQubit && !circuit.indexOf.count(kNoQubit);
+}
+
 // Checks that the layout names exactly the header's qubits, besides its "." positions.
 CheckResult matchLayoutToHeader(const Layout& layout, const MappedCircuit& circuit) {
   std::size_t named = 0;
+  int dotLine = 0;  // the line of the qubit named "." when the header declares one
   for (std::size_t k = 0; k < layout.names.size(); ++k) {
-    if (layout.names[k] == kNoQubit) continue;
+    if (holdsNoQubit(layout.names[k], circuit)) continue;
+    if (layout.names[k] == kNoQubit) {
+      if (dotLine > 0) {
+        return faultAt(circuit.layoutPath, layout.lineOf[k],
+                       "qubit \".\" appears twice (first on line " + std::to_string(dotLine) + ")");
+      }
+      dotLine = layout.lineOf[k];
+    }
     if (!circuit.indexOf.count(layout.names[k])) {
       return faultAt(circuit.layoutPath, layout.lineOf[k],
                      quoted(layout.names[k]) + " is not declared in the mapped circuit's header");
@@ -149,7 +163,7 @@ CheckResult matchLayoutToHeader(const Layout& layout, const MappedCircuit& circu
   if (named < circuit.qubits.size()) {
     std::vector<bool> inLayout(circuit.qubits.size(), false);
     for (const std::string& name : layout.names) {
-      if (name != kNoQubit) inLayout[circuit.indexOf.at(name)] = true;
+      if (!holdsNoQubit(name, circuit)) inLayout[circuit.indexOf.at(name)] = true;
     }
     for (std::size_t q = 0; q < circuit.qubits.size(); ++q) {
       if (!inLayout[q]) {
@@ -244,7 +258,7 @@ CheckResult readMappedCircuitLines(const std::string& mappedPath,
   circuit->height = layout.height;
   std::vector<GridPos> qubitPos(count);
   for (std::size_t k = 0; k < layout.names.size(); ++k) {
-    if (layout.names[k] == kNoQubit) continue;
+    if (holdsNoQubit(layout.names[k], *circuit)) continue;
     const int at = static_cast<int>(k);
     qubitPos[circuit->indexOf.at(layout.names[k])] = GridPos{at % layout.width, at / layout.width};
   }
