@@ -16,6 +16,7 @@
 #include "draw/DrawTool.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
+#include "qasm/QasmMap.h"
 
 using testutil::readFile;
 using testutil::run;
@@ -270,6 +271,33 @@ TEST_F(ExportOnChip, ComputesTheSourcesStateOnTheChip) {
     norm += std::norm(want[i]);
   }
   EXPECT_NEAR(std::abs(overlap) / norm, 1.0, 1e-9);
+}
+
+// mapQasm's last steps verify and export on MapResult::chip when it is set.
+TEST_F(ExportOnChip, VerifyAndExportUseTheResultsChip) {
+  MapResult result;
+  result.circuit = kSource;
+  result.mapped = kChipMapped;
+  result.layout = kChipLayout;
+  result.chip = std::make_shared<const Chip>(holedChip());
+  const MapNames names{"in.qasm", "m.circ", "holed.chip"};
+  verifyAndExport(result, names);
+  EXPECT_EQ(result.verification,
+            "OK: 4 two-qubit gates, 3 SWAPs inserted, chip holed.chip (5 qubits), not restored");
+  ExportCounts counts;
+  const std::string file = exportQasm(mapped, &counts, "", &holedChip(), "holed.chip");
+  // All but the title line, which names the source.
+  EXPECT_EQ(result.qasm.substr(result.qasm.find('\n')), file.substr(file.find('\n')));
+
+  result.layout = "b a xxc1 \nc xxc0 . \n";
+  try {
+    verifyAndExport(result, names);
+    ADD_FAILURE() << "a layout that does not fit the chip was exported";
+  } catch (const MapError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Internal error: the mapping of in.qasm failed verification: FAIL "
+                 "m.circ.layout:1: (2,0) holds site xxc1, but the chip has no qubit there");
+  }
 }
 
 TEST_F(ExportOnChip, CommandLine) {
