@@ -1,6 +1,7 @@
 // The chip model (live sites, couplers, groups, distances) and the chip file reader.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <set>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "TestUtil.h"
 #include "chip/Chip.h"
 #include "chip/ChipReader.h"
+#include "chip/GeneratedChips.h"
 
 namespace {
 
@@ -83,18 +85,23 @@ TEST(ChipModel, FullGridDistancesAreManhattan) {
 }
 
 TEST(ChipModel, HoledDistancesEqualBreadthFirstSearch) {
-  const Chip chip = holedChip();
-  ASSERT_FALSE(chip.full());
-  const std::vector<ChipQubit> qubits = chip.qubits();
-  const std::vector<std::pair<int, int>> dead = {{7, 8}};
-  for (std::size_t p = 0; p < qubits.size(); ++p) {
-    const std::vector<int> steps = stepsFrom(qubits, dead, p);
-    for (std::size_t q = 0; q < qubits.size(); ++q) {
-      EXPECT_EQ(chip.distance(qubits[p].site, qubits[q].site),
-                steps[q] < 0 ? Chip::kUnreachable : steps[q])
-          << qubits[p].index << " to " << qubits[q].index;
+  // The small chip with its dead coupler as given, and a generated one with the dead couplers it
+  // reports.
+  const Chip generated = generatedChip(12, 9, 0.25, 0.1, 7);
+  for (const auto& [chip, dead] : std::vector<std::pair<Chip, std::vector<std::pair<int, int>>>>{
+           {holedChip(), {{7, 8}}}, {generated, generated.noCouplers()}}) {
+    ASSERT_FALSE(chip.full());
+    const std::vector<ChipQubit> qubits = chip.qubits();
+    for (std::size_t p = 0; p < qubits.size(); ++p) {
+      const std::vector<int> steps = stepsFrom(qubits, dead, p);
+      for (std::size_t q = 0; q < qubits.size(); ++q) {
+        ASSERT_EQ(chip.distance(qubits[p].site, qubits[q].site),
+                  steps[q] < 0 ? Chip::kUnreachable : steps[q])
+            << qubits[p].index << " to " << qubits[q].index;
+      }
     }
   }
+  const Chip chip = holedChip();
   // The detours the hole and the dead coupler force.
   EXPECT_EQ(chip.distance({2, 1}, {3, 1}), 7);  // 7 to 8: round by 12, 17, 18, 19, 14, 9
   EXPECT_EQ(chip.distance({0, 1}, {1, 0}), 2);  // 5 to 1 past the hole at 6
@@ -226,6 +233,13 @@ TEST(ChipReader, BundledSycamore) {
   EXPECT_EQ(chip.height(), 10);
   EXPECT_EQ(chip.largestGroup(), 54);
   EXPECT_EQ(chip.registerSize(), 54);
+  // Device row r, place c: the site docs/chips.md gives, and couplers only between rows.
+  for (const ChipQubit& q : chip.qubits()) {
+    const int r = q.index / 6, c = q.index % 6;
+    EXPECT_TRUE(q.site == (Location{c + (r + 1) / 2, 5 - c + r / 2})) << q.index;
+    for (Location n : chip.neighbours(q.site))
+      EXPECT_EQ(std::abs(chip.deviceIndex(n) / 6 - r), 1) << q.index;
+  }
 }
 
 // Malformed chip files: the first offending line and its exact reason.

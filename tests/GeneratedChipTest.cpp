@@ -159,6 +159,13 @@ INSTANTIATE_TEST_SUITE_P(
             "TooManyQubits", 6, 6, 0.9, 0.0, {}, "cannot take 32 qubits and keep the chip joined"},
         RefusalCase{
             "EveryCoupler", 6, 6, 0.0, 1.0, {}, "cannot take 60 couplers and keep the chip joined"},
+        RefusalCase{"DeadCouplersOnLargeFullGrid",
+                    100,
+                    100,
+                    0.0,
+                    0.1,
+                    {},
+                    "a chip with missing qubits or couplers may have at most 4096 qubits"},
         RefusalCase{"HoledTooLarge",
                     100,
                     100,

@@ -168,10 +168,12 @@ Chip generatedChip(int width, int height, double missingFraction, double deadCou
     throw std::invalid_argument("the broken sites split the chip or leave a row or column empty");
   }
   const int missing = std::max(share(missingFraction, sites), sites - board.liveCount());
-  const bool holed = missing > 0 || deadCouplerFraction > 0;
-  if (holed && sites - missing > Chip::kMaxHoledQubits) {
-    throw std::invalid_argument("a chip with missing qubits or couplers may have at most " +
-                                std::to_string(Chip::kMaxHoledQubits) + " qubits");
+  // A chip with holes keeps a distance table of its qubits squared: refuse a large one before
+  // the work of taking its qubits or couplers.
+  const std::string tooLarge = "a chip with missing qubits or couplers may have at most " +
+                               std::to_string(Chip::kMaxHoledQubits) + " qubits";
+  if (missing > 0 && sites - missing > Chip::kMaxHoledQubits) {
+    throw std::invalid_argument(tooLarge);
   }
   std::mt19937 generator(seed);
   std::vector<int> order;
@@ -194,6 +196,7 @@ Chip generatedChip(int width, int height, double missingFraction, double deadCou
   // A coupler whose loss would split the chip stays so when others go: one pass is enough.
   std::vector<std::pair<int, bool>> couplers = board.couplers();
   const int dead = share(deadCouplerFraction, static_cast<int>(couplers.size()));
+  if (dead > 0 && board.liveCount() > Chip::kMaxHoledQubits) throw std::invalid_argument(tooLarge);
   shuffle(couplers, generator);
   int taken = 0;
   for (std::size_t i = 0; i < couplers.size() && taken < dead; ++i)
