@@ -101,7 +101,7 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
   const std::string layoutName = defaultLayoutPath(names.mapped);
   const CheckResult verdict =
       checkMappingText(importedName(names.mapped), result.circuit, names.mapped, result.mapped,
-                       layoutName, result.layout);
+                       layoutName, result.layout, result.chip.get(), names.chip);
   if (!verdict.ok()) {
     throw MapError("Internal error: the mapping of " + names.source +
                    " failed verification: " + verdict.message);
@@ -118,5 +118,5 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
       (result.searched ? std::string(", effort search")
                        : ", placement seed " + std::to_string(result.bestSeed)) +
       ")";
-  result.qasm = exportQasm(read, &result.exported, title);
+  result.qasm = exportQasm(read, &result.exported, title, result.chip.get(), names.chip);
 }

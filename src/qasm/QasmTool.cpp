@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "check/ChipFit.h"
 #include "check/MappedCircuit.h"
 #include "chip/ChipReader.h"
 #include "draw/DrawTool.h"
@@ -30,7 +31,7 @@ namespace {
 const char kToolUsage[] = "gridswap-qasm map|import|export [options] FILE...";
 const char kMapUsage[] = "gridswap-qasm map [options] IN.qasm OUT.qasm";
 const char kImportUsage[] = "gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ";
-const char kExportUsage[] = "gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm";
+const char kExportUsage[] = "gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm";
 
 const char kToolHelp[] =
     "Usage: gridswap-qasm map|import|export [options] FILE...\n"
@@ -39,7 +40,7 @@ const char kToolHelp[] =
     "      maps an OpenQASM 2.0 program onto a nearest-neighbour grid in one verified step\n"
     "  gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ\n"
     "      converts an OpenQASM 2.0 program into gridswap's circuit format\n"
-    "  gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm\n"
+    "  gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm\n"
     "      writes a mapped circuit and its layout as OpenQASM 2.0 on the grid's qubits\n"
     "\n"
     "\"gridswap-qasm COMMAND --help\" describes a command.\n";
@@ -86,12 +87,16 @@ const char kImportHelp[] =
     "  -h, --help        prints this help\n";
 
 const char kExportHelp[] =
-    "Usage: gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm\n"
+    "Usage: gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm\n"
     "\n"
     "Writes a mapped circuit and its layout file (default: MAPPED.circ.layout) as OpenQASM 2.0\n"
-    "on the grid's physical qubits.\n"
+    "on the grid's physical qubits, site (x, y) being q[y*W + x].\n"
     "\n"
     "Options:\n"
+    "  --chip FILE       addresses the qubits of the chip of FILE instead: a site is q[INDEX],\n"
+    "                    INDEX its qubit's index on the chip, in one register of the largest\n"
+    "                    index plus one; the layout must fit the chip (its grid, \".\" exactly\n"
+    "                    where it has no qubit)\n"
     "  -h, --help        prints this help\n";
 
 // Reads a whole regular file; false when it cannot be read.
@@ -347,12 +352,24 @@ int runImport(const std::vector<std::string>& args) {
   return 0;
 }
 
+// A reader's fault "FAIL FILE:LINE: what" reported like every other error, without "FAIL ".
+int failWithoutPrefix(const std::string& message) {
+  const std::string prefix = "FAIL ";
+  const bool prefixed = message.compare(0, prefix.size(), prefix) == 0;
+  return fail(prefixed ? message.substr(prefix.size()) : message);
+}
+
 int runExport(const std::vector<std::string>& args) {
   CLI::App app;
   std::vector<std::string> files;
+  std::string chipPath;
+  app.add_option("--chip", chipPath)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("files", files)->expected(-1);
   const int parsed = parseCommandLine(app, args, kExportUsage, kExportHelp);
   if (parsed >= 0) return parsed;
+  if (app.count("--chip") && chipPath.empty()) {
+    return usageError(kExportUsage, "--chip needs a file name");
+  }
   if (files.size() != 2 && files.size() != 3) {
     return usageError(kExportUsage,
                       "2 or 3 file names expected, not " + std::to_string(files.size()));
@@ -365,22 +382,30 @@ int runExport(const std::vector<std::string>& args) {
   MappedCircuit mapped;
   const CheckResult read = readMappedCircuit(mappedPath, layoutPath, &mapped);
   if (read.status == 2) return fail(read.message);
-  if (!read.ok()) {
-    // The reader's faults read "FAIL FILE:LINE: what"; reported here like every other error.
-    const std::string prefix = "FAIL ";
-    const bool prefixed = read.message.compare(0, prefix.size(), prefix) == 0;
-    return fail(prefixed ? read.message.substr(prefix.size()) : read.message);
+  if (!read.ok()) return failWithoutPrefix(read.message);
+  Chip chip;
+  if (!chipPath.empty()) {
+    try {
+      chip = readChip(chipPath);
+    } catch (const ChipError& e) {
+      return fail(e.what());
+    }
+    const CheckResult fits = checkFitsChip(mapped, chip);
+    if (!fits.ok()) return failWithoutPrefix(fits.message);
   }
   ExportCounts counts;
   std::string text;
   try {
-    text = exportQasm(mapped, &counts);
+    text = exportQasm(mapped, &counts, "", chipPath.empty() ? nullptr : &chip, chipPath);
   } catch (const QasmError& e) {
     return report(e, mappedPath);
   }
   if (!writeOutputs({{out, text}})) return 1;
-  std::cout << out << ": grid " << mapped.width << " x " << mapped.height << ", "
-            << countOf(counts.twoQubit, "two-qubit gate") << ", "
+  const std::string where =
+      chipPath.empty()
+          ? "grid " + std::to_string(mapped.width) + " x " + std::to_string(mapped.height)
+          : "chip " + chipPath + " (" + countOf(chip.liveCount(), "qubit") + ")";
+  std::cout << out << ": " << where << ", " << countOf(counts.twoQubit, "two-qubit gate") << ", "
             << countOf(counts.swaps, "inserted swap") << ", "
             << countOf(counts.oneQubit, "one-qubit gate")
             << classicalSummary(counts.measurements, counts.resets, counts.barriers,
