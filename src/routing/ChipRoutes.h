@@ -19,14 +19,29 @@
 // counts as towards its increasing side.
 int chipStepRank(Location from, Location to, Location start, Location far, bool isTall);
 
-// The sites on a shortest chip path between a and b, by breadth-first steps from a.
-void chipInterval(const Chip& chip, Location a, Location b, std::vector<Location>& out);
+// The sites on a shortest chip path between two sites, layer by layer from the first.
+class ChipInterval {
+ public:
+  // Finds the sites between a and b by breadth-first steps from a.
+  void find(const Chip& chip, Location a, Location b);
+  // The sites, by their distance from a; within one distance in the order first met.
+  const std::vector<Location>& sites() const { return sites_; }
+  // Where each distance from a starts in sites(), and one past the last: layer k is
+  // sites()[starts()[k] .. starts()[k + 1]).
+  const std::vector<std::size_t>& starts() const { return starts_; }
+
+ private:
+  std::vector<Location> sites_;
+  std::vector<std::size_t> starts_;
+  std::vector<unsigned> seen_;  // per site of the grid: the search that met it
+  unsigned search_ = 0;
+};
 
 // The candidate meeting sites of qubits on a and b: the interval's sites ordered by their
 // distance from a (the middle distance first, then alternately nearer a and nearer b), and at
 // one distance as the grid orders them (by the steps along y from a when the grid is wide, along
 // x when it is tall, each towards b), other ties by the other coordinate towards b.
-void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
+void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
                       std::vector<Location>& out);
 
 // The cheapest shortest chip paths from one start to every site of the interval of the start and
@@ -35,8 +50,10 @@ void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
 // the site it is entered from. Of equal costs, the route first in step order wins.
 class ChipRouteTree {
  public:
-  // Builds the tree over the interval of `start` and `far`.
-  void build(const Chip& chip, Location start, Location far, bool isTall, const LookaheadSet& look);
+  // Builds the tree over the interval of `start` and `far`, found from `start` (fromStart) or
+  // from `far`.
+  void build(const Chip& chip, const ChipInterval& interval, bool fromStart, Location start,
+             Location far, bool isTall, const LookaheadSet& look);
   // Position in the look-ahead set of the qubit on the start, or -1.
   int traveller() const { return traveller_; }
   // True when the tree reaches `c`.
@@ -82,6 +99,8 @@ class ChipRouteTree {
   std::vector<Cell> cells_;   // layer by layer from the start
   std::vector<int> index_;    // per site of the grid: its cell, or -1
   std::vector<int> touched_;  // sites whose index_ entry is set, to clear them cheaply
+  std::vector<std::pair<std::pair<int, int>, int>> layer_;  // a layer's cells by route order
+  std::vector<std::size_t> layerStart_;                     // where each layer's cells start
 };
 
 // The windowed router's choice for one distant gate on a chip, as MeetingSearch chooses on a grid.
@@ -96,6 +115,7 @@ class ChipMeetingSearch {
   // The site before `meet` on b's first cheapest route to it (b when b is at most a step away).
   Location endOfB(const Chip& chip, const LookaheadSet& look, Location b, Location meet);
 
+  ChipInterval interval_;
   ChipRouteTree fromA_;
   ChipRouteTree fromB_;
   std::vector<Location> candidates_;
