@@ -8,11 +8,13 @@
 
 #include "Generators.h"
 #include "MappingReplay.h"
+#include "chip/ChipReader.h"
 #include "chip/GeneratedChips.h"
 #include "placement/Placement.h"
 #include "reference/ReferenceVersions.h"
 #include "routing/ChipRoutes.h"
 #include "routing/MeetingSearch.h"
+#include "search/EffortMap.h"
 
 namespace {
 
@@ -215,6 +217,30 @@ TEST(ChipRefusal, FillersTakeOnlyTheLargestGroup) {
   EXPECT_EQ(model.nodeNum, 5);
   EXPECT_EQ(model.usableSites().size(), 5u);
   EXPECT_EQ(model.emptyPlacement()[0][5], kNoSite);
+}
+
+TEST(ChipRefusal, AProgramTooLargeForTheChipBeforeAnyWork) {
+  MapOptions options;
+  options.chip =
+      std::make_shared<const Chip>(readChip(std::string(CHIPS_DIR) + "/sycamore54.chip"));
+  MapNames names;
+  names.source = "IN.qasm";
+  names.mapped = "OUT.mapped.circ";
+  const std::string program = "OPENQASM 2.0;\nqreg q[60];\n";
+  try {
+    mapQasm(program, names, options);
+    ADD_FAILURE() << "mapped";
+  } catch (const MapError& e) {
+    EXPECT_STREQ(e.what(), "IN.qasm: Chip too small: the circuit has 60 qubits, the chip 54");
+  }
+}
+
+TEST(ChipRefusal, GridswapMapTakesNoGridSizeWithAChip) {
+  const testutil::RunResult r =
+      testutil::run(std::string(GRIDSWAP_MAP_BIN) + " --chip any.chip in.circ out.circ 4 4 2>&1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, std::string(kEffortMapUsage) +
+                       " (with --chip, 2 or 3 arguments expected (the window last), not 4)\n");
 }
 
 // An OpenQASM program of `qubits` qubits with CX gates between random qubits, mostly near each
