@@ -171,6 +171,48 @@ TEST(ChipPlacement, OnAFullChipIsTheGridsPlacement) {
   }
 }
 
+TEST(ChipPlacement, WithHolesTheRingSearchStopsWhereEverySitePricedAgrees) {
+  std::mt19937 rng(9);
+  int placements = 0;
+  for (int n = 0; n < gen::cases(30, 6); ++n) {
+    Chip chip;
+    try {
+      chip = generatedChip(gen::uniform(rng, 6, 12), gen::uniform(rng, 6, 12),
+                           gen::uniform(rng, 5, 40) / 100.0, gen::uniform(rng, 0, 8) / 100.0,
+                           static_cast<std::uint32_t>(n));
+    } catch (const std::invalid_argument&) {
+      continue;
+    }
+    const auto shared = std::make_shared<const Chip>(chip);
+    std::ostringstream text;
+    const int qubits = gen::uniform(rng, 2, shared->largestGroup());
+    for (int q = 0; q < qubits; ++q)
+      text << "qubit q" << q << "\n";
+    text << ".begin\n";
+    for (int g = 0; g < 2 * qubits; ++g) {
+      const int u = gen::uniform(rng, 0, qubits - 1);
+      text << "CNOT q" << u << " q" << (u + gen::uniform(rng, 1, qubits - 1)) % qubits << "\n";
+    }
+    text << ".end\n";
+    std::istringstream in(text.str());
+    const CircuitModel model(in, "random", shared, -1);
+    ASSERT_EQ(model.readError, "");
+    for (int seed = 0; seed < model.qubitNum; seed += 3) {
+      Grid bounded(*shared);
+      Grid everySite(*shared);
+      ASSERT_TRUE(placeQubits(model, bounded, seed, true, nullptr));
+      ASSERT_TRUE(placeQubits(model, everySite, seed, false, nullptr));
+      ASSERT_EQ(bounded.allocationMap, everySite.allocationMap) << "case " << n << " seed " << seed;
+      for (int y = 0; y < shared->height(); ++y) {
+        for (int x = 0; x < shared->width(); ++x)
+          ASSERT_EQ(bounded.allocationMap[y][x] == kNoSite, !shared->usable({x, y}));
+      }
+      ++placements;
+    }
+  }
+  EXPECT_GT(placements, 30);
+}
+
 // A chip of 2 x 3 sites with the middle of the top row broken, and a separate pair of qubits.
 std::shared_ptr<const Chip> splitChip() {
   return std::make_shared<const Chip>(std::vector<ChipQubit>{{0, {0, 0}},
