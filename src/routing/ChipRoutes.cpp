@@ -126,6 +126,8 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
   touched_.clear();
   cells_.clear();
   traveller_ = look.atSite(start);
+  masks_ = look.qubits.size() <= 64;
+  movedTo_.resize(look.qubits.size());
 
   // The interval's layers, nearest the start first: as found, or backwards from the far end.
   const std::vector<Location>& sites = interval.sites();
@@ -170,6 +172,13 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
       }
       cell.cost = best;
       const Cell& parent = cells_[cell.parent];
+      if (masks_) {
+        cell.moved = parent.moved;
+        if (cell.look >= 0) {
+          cell.moved |= std::uint64_t{1} << cell.look;
+          movedTo_[cell.look] = parent.site;
+        }
+      }
       // The routes of a layer in step order: by their parents' order, then by the last step.
       layer_.push_back({{parent.order, chipStepRank(parent.site, cell.site, start, far, isTall)},
                         static_cast<int>(i)});
@@ -187,16 +196,6 @@ void ChipRouteTree::route(Location c, std::vector<Location>& out) const {
   std::reverse(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
 }
 
-void ChipRouteTree::entries(const Chip& chip, Location c, std::vector<Location>& out) const {
-  out.clear();
-  const int i = cellOf(c);
-  if (i < 0) return;
-  for (Location p : chip.neighbours(c)) {
-    const int pi = cellOf(p);
-    if (pi >= 0 && cells_[pi].layer == cells_[i].layer - 1) out.push_back(p);
-  }
-}
-
 namespace {
 
 // b's whole route to `meet` through `end`, endOfB's choice: b alone when b is `meet`.
@@ -211,13 +210,14 @@ void routeOfChipB(const ChipRouteTree& fromB, Location b, Location meet, Locatio
 Location ChipMeetingSearch::endOfB(const Chip& chip, const LookaheadSet& look, Location b,
                                    Location meet) {
   if (chip.distance(b, meet) <= 1) return b;
-  fromB_.entries(chip, meet, entries_);
   // A route through an entry costs its tree weights on top of the cost with b's qubit on that
   // entry and every other qubit in place; of that, only the gates of b's qubit differ.
   const int traveller = fromB_.traveller();
-  Location best = entries_.front();
+  const int layer = fromB_.layerOf(meet) - 1;
+  Location best{-1, -1};
   int bestCost = INT_MAX;
-  for (Location e : entries_) {
+  for (Location e : chip.neighbours(meet)) {
+    if (fromB_.layerOf(e) != layer) continue;
     int cost = fromB_.cost(e);
     if (traveller >= 0) {
       const std::vector<int>& partners = look.partners[traveller];

@@ -69,22 +69,35 @@ class ChipRouteTree {
   // Calls visit(k, to) for each look-ahead qubit k that the route to `c` moves to `to`.
   template <typename Visit>
   void forEachMoved(Location c, Visit visit) const {
-    for (int i = cellOf(c); cells_[i].parent >= 0; i = cells_[i].parent) {
+    const int at = cellOf(c);
+    if (masks_) {
+      // The moved qubits as bits, each with the one site a route through it moves it to.
+      for (std::uint64_t moved = cells_[at].moved; moved != 0; moved &= moved - 1) {
+        const int k = __builtin_ctzll(moved);
+        visit(k, movedTo_[k]);
+      }
+      return;
+    }
+    for (int i = at; cells_[i].parent >= 0; i = cells_[i].parent) {
       if (cells_[i].look >= 0) visit(cells_[i].look, cells_[cells_[i].parent].site);
     }
   }
-  // The sites the tree enters `c` from: its neighbours one step nearer the start.
-  void entries(const Chip& chip, Location c, std::vector<Location>& out) const;
+  // The distance from the start of a site of the tree, or -1 for a site it does not reach.
+  int layerOf(Location c) const {
+    const int i = cellOf(c);
+    return i < 0 ? -1 : cells_[i].layer;
+  }
 
  private:
   // What the tree keeps per interval site.
   struct Cell {
     Location site;
-    int layer = 0;    // chip distance from the start
-    int cost = 0;     // cheapest weight sum from the start
-    int parent = -1;  // the cell its route enters it from, -1 for the start
-    int order = 0;    // position of its route among the routes of its layer, in step order
-    int look = -1;    // look-ahead position of the qubit on it, or -1
+    int layer = 0;            // chip distance from the start
+    int cost = 0;             // cheapest weight sum from the start
+    int parent = -1;          // the cell its route enters it from, -1 for the start
+    int order = 0;            // position of its route among the routes of its layer, in step order
+    int look = -1;            // look-ahead position of the qubit on it, or -1
+    std::uint64_t moved = 0;  // look-ahead qubits its route moves, as bits (with masks_)
   };
   int cellOf(Location c) const {
     if (c.x < 0 || c.y < 0 || c.x >= width_ || c.y >= height_) return -1;
@@ -96,9 +109,11 @@ class ChipRouteTree {
   int width_ = 0;
   int height_ = 0;
   int traveller_ = -1;
-  std::vector<Cell> cells_;   // layer by layer from the start
-  std::vector<int> index_;    // per site of the grid: its cell, or -1
-  std::vector<int> touched_;  // sites whose index_ entry is set, to clear them cheaply
+  bool masks_ = false;             // Cell::moved is kept (at most 64 look-ahead qubits)
+  std::vector<Location> movedTo_;  // per look-ahead qubit: where a route through it moves it
+  std::vector<Cell> cells_;        // layer by layer from the start
+  std::vector<int> index_;         // per site of the grid: its cell, or -1
+  std::vector<int> touched_;       // sites whose index_ entry is set, to clear them cheaply
   std::vector<std::pair<std::pair<int, int>, int>> layer_;  // a layer's cells by route order
   std::vector<std::size_t> layerStart_;                     // where each layer's cells start
 };
@@ -120,7 +135,6 @@ class ChipMeetingSearch {
   ChipRouteTree fromB_;
   std::vector<Location> candidates_;
   std::vector<Location> where_;
-  std::vector<Location> entries_;
   std::vector<Location> routeA_;
   std::vector<Location> routeB_;
 };
