@@ -161,9 +161,11 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
       Cell& cell = cells_[i];
       int best = INT_MAX;
       for (Location p : chip.neighbours(cell.site)) {
-        const int pi = cellOf(p);
+        // A neighbour lies on the grid, so its index needs no bounds check.
+        const int pi = index_[static_cast<std::size_t>(p.y) * width_ + p.x];
         if (pi < 0 || cells_[pi].layer != k - 1) continue;
-        const int value = cells_[pi].cost + weight(chip, look, static_cast<int>(i), p);
+        const int value =
+            cells_[pi].cost + (cell.look < 0 ? 0 : weight(chip, look, static_cast<int>(i), p));
         if (value < best ||
             (value == best && cell.parent >= 0 && cells_[pi].order < cells_[cell.parent].order)) {
           best = value;
@@ -217,8 +219,9 @@ Location ChipMeetingSearch::endOfB(const Chip& chip, const LookaheadSet& look, L
   Location best{-1, -1};
   int bestCost = INT_MAX;
   for (Location e : chip.neighbours(meet)) {
-    if (fromB_.layerOf(e) != layer) continue;
-    int cost = fromB_.cost(e);
+    const int at = fromB_.cellAt(e);
+    if (at < 0 || fromB_.layerOfCell(at) != layer) continue;
+    int cost = fromB_.costOfCell(at);
     if (traveller >= 0) {
       const std::vector<int>& partners = look.partners[traveller];
       for (std::size_t i = 0; i < partners.size(); ++i) {

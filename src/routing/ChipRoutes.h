@@ -82,6 +82,11 @@ class ChipRouteTree {
       if (cells_[i].look >= 0) visit(cells_[i].look, cells_[cells_[i].parent].site);
     }
   }
+  // The cell of a site on the grid (no bounds check), or -1 for a site the tree does not reach;
+  // with its distance from the start and its cost.
+  int cellAt(Location c) const { return index_[static_cast<std::size_t>(c.y) * width_ + c.x]; }
+  int layerOfCell(int i) const { return cells_[i].layer; }
+  int costOfCell(int i) const { return cells_[i].cost; }
   // The distance from the start of a site of the tree, or -1 for a site it does not reach.
   int layerOf(Location c) const {
     const int i = cellOf(c);
