@@ -281,7 +281,7 @@ int runMap(const std::vector<std::string>& args) {
   std::snprintf(seconds, sizeof seconds, "%.2f", secondsSince(start));
   std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << result.width << " x "
             << result.height << ", " << countOf(result.twoQubitGates, "two-qubit gate") << ", "
-            << countOf(result.swaps, "SWAP") << " inserted"
+            << countOf(result.swaps, "SWAP") << " inserted, two-qubit depth " << result.depth
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
             << windowName(result.window, result.weighting) << ", "
             << (result.searched ? "effort " + effort

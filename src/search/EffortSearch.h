@@ -5,6 +5,7 @@
 
 #include "model/InterActGraph.h"
 #include "routing/GridPaths.h"
+#include "search/Embedding.h"
 
 // How hard the mapping search tries: kDefault is gridswap's own run, the others search more
 // starting placements and windows with forward-backward refinement.
@@ -15,6 +16,9 @@ bool parseEffort(const std::string& name, Effort* effort);
 
 // The knobs of one search; each level is one setting of them.
 struct SearchPlan {
+  // Work units for the search of a placement under which every two-qubit gate acts on a
+  // coupler (embedGraph), made before any routing; 0 makes none.
+  long long perfectWork = 0;
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
   bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
@@ -65,6 +69,8 @@ struct SearchResult {
   int defaultU = -1;       // the best routing SWAPs of the greedy starts at the user's window
   int phaseU = -1;         // the best routing SWAPs before refinement
   int refinedU = -1;       // the best routing SWAPs before annealing
+  EmbedStatus embedding = EmbedStatus::kUnknown;  // what the perfect placement search found
+  bool embedSearched = false;                     // whether the plan made that search
 };
 
 // Searches starting placements and windows by `plan` on `threads` threads (at least 1) and

@@ -180,3 +180,32 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed) {
   }
   return layOut(graph, sites, order);
 }
+
+EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
+                              AllocMatrix* placement) {
+  std::vector<std::pair<int, int>> edges;
+  const auto adj = partners(graph);
+  for (int u = 0; u < static_cast<int>(adj.size()); ++u) {
+    for (const auto& [v, act] : adj[u]) {
+      if (u < v) edges.emplace_back(u, v);
+    }
+  }
+  const Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  if (found.status != EmbedStatus::kFound) return found.status;
+  AllocMatrix alloc(graph.grid.height, std::vector<int>(graph.grid.width, -1));
+  std::vector<int> rest;
+  for (int q = 0; q < graph.nodeNum; ++q) {
+    if (found.sites[q].x >= 0) {
+      alloc[found.sites[q].y][found.sites[q].x] = q;
+    } else {
+      rest.push_back(q);
+    }
+  }
+  std::size_t next = 0;
+  for (const ChipQubit& q : chip.qubits()) {
+    if (next < rest.size() && alloc[q.site.y][q.site.x] < 0)
+      alloc[q.site.y][q.site.x] = rest[next++];
+  }
+  *placement = alloc;
+  return EmbedStatus::kFound;
+}
