@@ -1,12 +1,14 @@
-// The embedding search: a depth-first search over the vertices in a connectivity order, each
-// vertex tried on the free coupled neighbours of its first placed neighbour, pruned by the
-// couplers to its other placed neighbours, by distances and by free neighbour counts, and
-// restarted with other root orders under growing shares of a fixed work bound.
+// The embedding search: a depth-first search over the vertices in a connectivity order (the
+// 2-core first), each vertex tried on the free coupled neighbours of its first placed
+// neighbour, pruned by the couplers to its other placed neighbours, by distances, by free
+// neighbour counts and by free sites that nothing can use any more, and restarted with
+// shuffled site orders under the Luby sequence of shares of a fixed work bound.
 #include "search/Embedding.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <random>
 
 namespace {
 
@@ -15,15 +17,20 @@ constexpr Location kNowhere{-1, -1};
 // The graph to embed, prepared once: adjacency, the search order and its distances.
 struct Pattern {
   int n = 0;
-  std::vector<std::vector<int>> adj;      // per vertex: distinct neighbours, no loop
-  std::vector<int> order;                 // vertices with edges in search order
-  std::vector<int> componentStart;        // per order position: where its component starts
-  std::vector<std::vector<int>> earlier;  // per order position: neighbours placed before it
-  std::vector<std::uint16_t> dist;        // n x n distances within a component (empty if big)
+  std::vector<std::vector<int>> adj;       // per vertex: distinct neighbours, no loop
+  std::vector<int> order;                  // vertices with edges in search order
+  std::vector<int> componentStart;         // per order position: where its component starts
+  std::vector<std::size_t> nextComponent;  // per order position: where the next one starts
+  std::vector<std::vector<int>> earlier;   // per order position: neighbours placed before it
+  std::vector<std::uint16_t> dist;         // n x n distances within a component (empty if big)
+  // Per order position: the vertices placed before it at distance 2 .. kNear, with it.
+  std::vector<std::vector<std::pair<int, int>>> near;
 };
 
 // Distances are kept for graphs up to this many vertices (the table grows with the square).
 constexpr int kMaxDistanceVertices = 2048;
+// Placed vertices farther than this in the graph prune too little to be worth comparing.
+constexpr int kNear = 6;
 
 Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
   Pattern p;
@@ -57,21 +64,76 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
   }
   std::stable_sort(comps.begin(), comps.end(),
                    [](const auto& a, const auto& b) { return a.size() > b.size(); });
-  // Within a component: the vertex of highest degree first, then always the vertex with the
-  // most placed neighbours (ties: higher degree, then smaller index).
+  if (n <= kMaxDistanceVertices) {
+    p.dist.assign(static_cast<std::size_t>(n) * n, 0xFFFF);
+    for (int s = 0; s < n; ++s) {
+      if (p.adj[s].empty()) continue;
+      std::uint16_t* row = &p.dist[static_cast<std::size_t>(s) * n];
+      std::deque<int> queue{s};
+      row[s] = 0;
+      while (!queue.empty()) {
+        const int v = queue.front();
+        queue.pop_front();
+        for (int w : p.adj[v]) {
+          if (row[w] == 0xFFFF) {
+            row[w] = static_cast<std::uint16_t>(row[v] + 1);
+            queue.push_back(w);
+          }
+        }
+      }
+    }
+  }
+  // The 2-core: what remains when vertices of one edge are removed over and over. The trees
+  // that hang off it have the most freedom, so they come last.
+  std::vector<int> coreDegree(n);
+  std::vector<char> core(n, 1);
+  std::vector<int> leaves;
+  for (int v = 0; v < n; ++v) {
+    coreDegree[v] = static_cast<int>(p.adj[v].size());
+    if (coreDegree[v] <= 1) leaves.push_back(v);
+  }
+  while (!leaves.empty()) {
+    const int v = leaves.back();
+    leaves.pop_back();
+    if (!core[v]) continue;
+    core[v] = 0;
+    for (int w : p.adj[v]) {
+      if (core[w] && --coreDegree[w] == 1) leaves.push_back(w);
+    }
+  }
+  // Within a component: the core's vertex of highest degree first (the component's if it has
+  // no core), then always the vertex with the most placed neighbours, the core's first (ties:
+  // higher degree, then smaller index).
   std::vector<int> placedNb(n, 0);
   std::vector<char> taken(n, 0);
+  auto before = [&](int v, int b) {
+    if (core[v] != core[b]) return core[v] > core[b];
+    if (placedNb[v] != placedNb[b]) return placedNb[v] > placedNb[b];
+    if (p.adj[v].size() != p.adj[b].size()) return p.adj[v].size() > p.adj[b].size();
+    return v < b;
+  };
+  // The eccentricity of every vertex within its component: a component's first vertex is
+  // its core's centre, which the search tries from the chip's centre outwards.
+  std::vector<int> eccentricity(n, 0);
+  if (!p.dist.empty()) {
+    for (int v = 0; v < n; ++v) {
+      for (int w = 0; w < n; ++w) {
+        const int d = p.dist[static_cast<std::size_t>(v) * n + w];
+        if (d != 0xFFFF) eccentricity[v] = std::max(eccentricity[v], d);
+      }
+    }
+  }
   for (const auto& members : comps) {
     const int start = static_cast<int>(p.order.size());
     for (std::size_t k = 0; k < members.size(); ++k) {
       int best = -1;
       for (int v : members) {
         if (taken[v]) continue;
-        if (best < 0 || placedNb[v] > placedNb[best] ||
-            (placedNb[v] == placedNb[best] &&
-             (p.adj[v].size() > p.adj[best].size() ||
-              (p.adj[v].size() == p.adj[best].size() && v < best))))
+        if (k == 0 && best >= 0 && core[v] == core[best] && eccentricity[v] != eccentricity[best]) {
+          if (eccentricity[v] < eccentricity[best]) best = v;
+        } else if (best < 0 || before(v, best)) {
           best = v;
+        }
       }
       taken[best] = 1;
       p.order.push_back(best);
@@ -91,22 +153,17 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
     std::sort(p.earlier[k].begin(), p.earlier[k].end(),
               [&](int a, int b) { return position[a] < position[b]; });
   }
-  if (n <= kMaxDistanceVertices) {
-    p.dist.assign(static_cast<std::size_t>(n) * n, 0xFFFF);
-    for (int s = 0; s < n; ++s) {
-      if (p.adj[s].empty()) continue;
-      std::uint16_t* row = &p.dist[static_cast<std::size_t>(s) * n];
-      std::deque<int> queue{s};
-      row[s] = 0;
-      while (!queue.empty()) {
-        const int v = queue.front();
-        queue.pop_front();
-        for (int w : p.adj[v]) {
-          if (row[w] == 0xFFFF) {
-            row[w] = static_cast<std::uint16_t>(row[v] + 1);
-            queue.push_back(w);
-          }
-        }
+  p.nextComponent.assign(p.order.size(), p.order.size());
+  for (std::size_t k = p.order.size(); k-- > 1;) {
+    p.nextComponent[k - 1] = p.componentStart[k] == static_cast<int>(k) ? k : p.nextComponent[k];
+  }
+  p.near.resize(p.order.size());
+  if (!p.dist.empty()) {
+    for (std::size_t k = 0; k < p.order.size(); ++k) {
+      const std::uint16_t* row = &p.dist[static_cast<std::size_t>(p.order[k]) * n];
+      for (std::size_t j = p.componentStart[k]; j < k; ++j) {
+        const int d = row[p.order[j]];
+        if (d >= 2 && d <= kNear) p.near[k].emplace_back(p.order[j], d);
       }
     }
   }
@@ -156,18 +213,26 @@ bool provablyAbsent(const Pattern& p, const Chip& chip) {
   return false;
 }
 
-// One depth-first search over the pattern's order, roots tried on the live sites from a given
-// rotation of the row-by-row order.
+// One depth-first search over the pattern's order, roots tried on the live sites from the
+// chip's centre outwards; a seed other than 0 shuffles every list of sites to try.
 class DepthFirst {
  public:
   DepthFirst(const Pattern& p, const Chip& chip) : p_(p), chip_(chip) {
     for (const ChipQubit& q : chip.qubits())
       live_.push_back(q.site);
+    auto fromCentre = [&](Location s) {
+      return std::abs(2 * s.x - (chip.width() - 1)) + std::abs(2 * s.y - (chip.height() - 1));
+    };
+    std::stable_sort(live_.begin(), live_.end(),
+                     [&](Location a, Location b) { return fromCentre(a) < fromCentre(b); });
   }
 
   // Searches with at most `limit` work units, adding the units spent to *work.
-  EmbedStatus run(std::size_t rotation, long long limit, long long* work,
+  EmbedStatus run(std::uint32_t seed, long long limit, long long* work,
                   std::vector<Location>* sites) {
+    attempt_ = seed;
+    shuffle_ = seed != 0;
+    generator_.seed(seed);
     const std::size_t m = p_.order.size();
     site_.assign(p_.n, kNowhere);
     occupant_.assign(static_cast<std::size_t>(chip_.width()) * chip_.height(), -1);
@@ -177,9 +242,13 @@ class DepthFirst {
     unplacedNb_.resize(p_.n);
     for (int v = 0; v < p_.n; ++v)
       unplacedNb_[v] = static_cast<int>(p_.adj[v].size());
+    dead_.assign(occupant_.size(), 0);
+    seen_.assign(occupant_.size(), 0);
+    stamp_ = 0;
+    deadCount_ = 0;
+    slack_ = static_cast<int>(live_.size() - m);
     candidates_.assign(m, {});
     next_.assign(m, 0);
-    rotation_ = live_.empty() ? 0 : rotation % live_.size();
     long long spent = 0;
     std::size_t k = 0;
     if (m > 0) generate(0);
@@ -194,7 +263,8 @@ class DepthFirst {
         ++spent;
         if (!fits(k, s, &spent)) continue;
         place(p_.order[k], s);
-        if (!roomy(p_.order[k], s)) {
+        if (!roomy(p_.order[k], s) || deadCount_ > slack_ ||
+            (k + 1 == p_.nextComponent[k] && !roomEnough(k, &spent))) {
           unplace(p_.order[k]);
           continue;
         }
@@ -225,13 +295,24 @@ class DepthFirst {
     next_[k] = 0;
     if (p_.earlier[k].empty()) {
       for (std::size_t i = 0; i < live_.size(); ++i) {
-        const Location s = live_[(i + rotation_) % live_.size()];
+        const Location s = live_[i];
         if (occupant_[id(s)] < 0 && chip_.neighbours(s).size() >= degree) list.push_back(s);
+      }
+      // The first root keeps the order from the centre, each attempt starting one site later.
+      if (k == 0 && !list.empty()) {
+        std::rotate(list.begin(), list.begin() + attempt_ % list.size(), list.end());
+      } else if (shuffle_) {
+        for (std::size_t i = list.size(); i > 1; --i)
+          std::swap(list[i - 1], list[generator_() % i]);
       }
       return;
     }
     for (Location s : chip_.neighbours(site_[p_.earlier[k][0]])) {
       if (occupant_[id(s)] < 0 && chip_.neighbours(s).size() >= degree) list.push_back(s);
+    }
+    if (shuffle_) {
+      for (std::size_t i = list.size(); i > 1; --i)
+        std::swap(list[i - 1], list[generator_() % i]);
     }
   }
 
@@ -242,13 +323,9 @@ class DepthFirst {
     for (std::size_t i = 1; i < placed.size(); ++i) {
       if (!chip_.coupled(s, site_[placed[i]])) return false;
     }
-    if (p_.dist.empty()) return true;
-    const int v = p_.order[k];
-    const std::uint16_t* row = &p_.dist[static_cast<std::size_t>(v) * p_.n];
-    for (std::size_t j = p_.componentStart[k]; j < k; ++j) {
+    for (const auto& [w, d] : p_.near[k]) {
       ++*spent;
-      const int w = p_.order[j];
-      if (chip_.distance(s, site_[w]) > row[w]) return false;
+      if (chip_.distance(s, site_[w]) > d) return false;
     }
     return true;
   }
@@ -271,6 +348,7 @@ class DepthFirst {
       --freeNb_[id(t)];
     for (int w : p_.adj[v])
       --unplacedNb_[w];
+    refreshAround(v, s);
   }
 
   void unplace(int v) {
@@ -281,19 +359,109 @@ class DepthFirst {
       ++freeNb_[id(t)];
     occupant_[id(s)] = -1;
     site_[v] = kNowhere;
+    refreshAround(v, s);
+  }
+
+  // True when v's placement saturated v or a placed neighbour: a free region may have closed.
+  bool closes(int v) const {
+    if (unplacedNb_[v] == 0) return true;
+    for (int w : p_.adj[v]) {
+      if (site_[w].x >= 0 && unplacedNb_[w] == 0) return true;
+    }
+    return false;
+  }
+
+  // True unless the free regions that no unsaturated vertex borders, and that are smaller than
+  // every component still to place, add up to more sites than the slack: such a region can
+  // hold no vertex with edges. Spends one unit per site visited.
+  bool roomEnough(std::size_t k, long long* spent) {
+    const std::size_t next = p_.nextComponent[k];
+    const std::size_t smallest =
+        next < p_.order.size() ? p_.order.size() - p_.componentStart.back() : live_.size() + 1;
+    ++stamp_;
+    int waste = 0;
+    for (Location s : live_) {
+      if (occupant_[id(s)] >= 0 || seen_[id(s)] == stamp_) continue;
+      std::size_t size = 0;
+      bool open = false;
+      region_.assign(1, s);
+      seen_[id(s)] = stamp_;
+      for (std::size_t i = 0; i < region_.size(); ++i) {
+        ++size;
+        for (Location t : chip_.neighbours(region_[i])) {
+          const int u = occupant_[id(t)];
+          if (u >= 0) {
+            open = open || unplacedNb_[u] > 0;
+          } else if (seen_[id(t)] != stamp_) {
+            seen_[id(t)] = stamp_;
+            region_.push_back(t);
+          }
+        }
+      }
+      *spent += static_cast<long long>(size);
+      if (!open && size < smallest) waste += static_cast<int>(size);
+      if (waste > slack_) return false;
+    }
+    return true;
+  }
+
+  // A free site is dead when every neighbour holds a vertex whose pattern neighbours are all
+  // placed: no vertex with edges can stand there any more.
+  bool deadSite(Location t) const {
+    if (occupant_[id(t)] >= 0 || freeNb_[id(t)] > 0) return false;
+    for (Location u : chip_.neighbours(t)) {
+      if (unplacedNb_[occupant_[id(u)]] > 0) return false;
+    }
+    return true;
+  }
+
+  void refresh(Location t) {
+    const char now = deadSite(t) ? 1 : 0;
+    deadCount_ += now - dead_[id(t)];
+    dead_[id(t)] = now;
+  }
+
+  // Refreshes the sites whose deadness v's move to or from s may change.
+  void refreshAround(int v, Location s) {
+    refresh(s);
+    for (Location t : chip_.neighbours(s))
+      refresh(t);
+    for (int w : p_.adj[v]) {
+      if (site_[w].x < 0) continue;
+      for (Location t : chip_.neighbours(site_[w]))
+        refresh(t);
+    }
   }
 
   const Pattern& p_;
   const Chip& chip_;
-  std::vector<Location> live_;                     // live sites row by row
-  std::size_t rotation_ = 0;                       // where the roots' site order starts
-  std::vector<Location> site_;                     // per vertex: its site or kNowhere
-  std::vector<int> occupant_;                      // per site: its vertex or -1
-  std::vector<int> freeNb_;                        // per site: free coupled neighbours
-  std::vector<int> unplacedNb_;                    // per vertex: unplaced pattern neighbours
+  std::vector<Location> live_;    // live sites row by row
+  std::size_t attempt_ = 0;       // the attempt's number
+  bool shuffle_ = false;          // whether the lists of sites are shuffled
+  std::mt19937 generator_;        // the shuffles' generator
+  std::vector<Location> site_;    // per vertex: its site or kNowhere
+  std::vector<int> occupant_;     // per site: its vertex or -1
+  std::vector<int> freeNb_;       // per site: free coupled neighbours
+  std::vector<int> unplacedNb_;   // per vertex: unplaced pattern neighbours
+  std::vector<int> seen_;         // per site: the stamp of the last flood that met it
+  int stamp_ = 0;                 // the current flood's stamp
+  std::vector<Location> region_;  // the sites of the region being flooded
+  std::vector<char> dead_;        // per site: 1 when deadSite holds
+  int deadCount_ = 0;             // dead sites
+  int slack_ = 0;                 // live sites beyond the vertices with edges
   std::vector<std::vector<Location>> candidates_;  // per order position: its sites to try
   std::vector<std::size_t> next_;                  // per order position: the next one to try
 };
+
+// The i-th term (from 1) of the Luby sequence 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, ...
+long long luby(std::uint32_t i) {
+  for (int k = 1; k < 32; ++k) {
+    const std::uint64_t full = (std::uint64_t{1} << k) - 1;
+    if (i == full) return static_cast<long long>(std::uint64_t{1} << (k - 1));
+    if (i < full) return luby(static_cast<std::uint32_t>(i - ((full >> 1))));
+  }
+  return 1;
+}
 
 }  // namespace
 
@@ -310,18 +478,15 @@ Embedding embedGraph(int n, const std::vector<std::pair<int, int>>& edges, const
     result.sites.assign(p.n, kNowhere);
     return result;
   }
-  // Restarts: the roots' site order turns a seventh of the chip each time, and each attempt
-  // may spend twice the last; every attempt is exhaustive, so one that ends proves absence.
+  // Restarts under the Luby sequence of shares (1, 1, 2, 1, 1, 2, 4, ...) of a base share,
+  // each attempt with its own shuffles; every attempt is exhaustive, so one that ends proves
+  // absence.
   DepthFirst search(p, chip);
-  const std::size_t live = static_cast<std::size_t>(chip.liveCount());
-  long long share = std::max<long long>(workLimit / 128, 1000);
-  for (int attempt = 0; result.work < workLimit; ++attempt) {
-    const long long remaining = workLimit - result.work;
-    const long long limit = attempt >= 6 ? remaining : std::min(share, remaining);
-    const std::size_t rotation = static_cast<std::size_t>(attempt % 7) * live / 7;
-    result.status = search.run(rotation, limit, &result.work, &result.sites);
+  const long long base = std::max<long long>(workLimit / 64, 2000);
+  for (std::uint32_t attempt = 0; result.work < workLimit; ++attempt) {
+    const long long limit = std::min(base * luby(attempt + 1), workLimit - result.work);
+    result.status = search.run(attempt, limit, &result.work, &result.sites);
     if (result.status != EmbedStatus::kUnknown) return result;
-    share *= 2;
   }
   result.status = EmbedStatus::kUnknown;
   return result;
