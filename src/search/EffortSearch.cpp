@@ -95,6 +95,7 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFactor = 10;
     plan.workFloor = 200000;
     plan.perfectWork = 2000000;
+    plan.prefixStart = true;
   } else {
     plan.gradedWindows = {6, 10, 16, 24};
     plan.randomStarts = 64;
@@ -103,6 +104,7 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFloor = 6000000;
     plan.workCeiling = 30000000;
     plan.perfectWork = 20000000;
+    plan.prefixStart = true;
     plan.settleGates = 10;
     plan.annealRuns = 3;
     plan.annealFactor = 500;
@@ -117,8 +119,8 @@ SearchPlan planFor(Effort effort, int window) {
 SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads) {
   SearchResult result;
   // A placement under which every gate acts on a coupler needs no SWAP: it is the answer.
+  const Chip chip = Chip::grid(graph.grid.width, graph.grid.height);
   if (plan.perfectWork > 0 && graph.qubitNum > 0) {
-    const Chip chip = Chip::grid(graph.grid.width, graph.grid.height);
     AllocMatrix perfect;
     result.embedSearched = true;
     result.embedding = embeddedPlacement(graph, chip, plan.perfectWork, &perfect);
@@ -160,6 +162,10 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       bandStarts.push_back(starts.size());
       starts.push_back(bandPlacement(graph, used, band));
     }
+  }
+  if (plan.extraStarts && plan.prefixStart && graph.qubitNum > 0) {
+    AllocMatrix prefix = prefixPlacement(graph, chip, std::max(plan.perfectWork, 16LL));
+    if (!prefix.empty()) starts.push_back(std::move(prefix));
   }
   for (int r = 0; r < plan.randomStarts; ++r)
     starts.push_back(randomPlacement(graph, 12345u + r));

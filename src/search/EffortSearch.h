@@ -23,10 +23,13 @@ struct SearchPlan {
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
   bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
   bool bandStarts = false;         // band starts as well (with extraStarts)
-  int randomStarts = 0;            // starts drawn from the fixed-seed generator
-  int refineTop = 0;               // how many of the best (start, window) pairs are refined
-  int rounds = 0;                  // forward-backward rounds per refined pair at most
-  int patience = 1;                // rounds without improvement before a pair's refinement stops
+  // A start that embeds the longest prefix of the circuit it can (with extraStarts), searched
+  // with perfectWork units.
+  bool prefixStart = false;
+  int randomStarts = 0;  // starts drawn from the fixed-seed generator
+  int refineTop = 0;     // how many of the best (start, window) pairs are refined
+  int rounds = 0;        // forward-backward rounds per refined pair at most
+  int patience = 1;      // rounds without improvement before a pair's refinement stops
   // The work the search may spend, counted in routed two-qubit gates: workFactor times the
   // default run's (one routing per greedy start), but at least workFloor and at most
   // workCeiling. A factor of 0 sets no limit.

@@ -48,3 +48,9 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed);
 // two-qubit gates and the filler qubits on the remaining live sites in index order.
 EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
                               AllocMatrix* placement);
+
+// A placement under which the longest prefix of the circuit that the embedding search can fit
+// acts on usable couplers only: the prefix length is found by bisection, each embedding
+// search spending at most `workLimit` / 16 units. The rest of the qubits fill the remaining
+// live sites in index order. Empty when not even the first gate's prefix embeds.
+AllocMatrix prefixPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit);
