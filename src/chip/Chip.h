@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/Location.h"
+#include "chip/Location.h"
 
 // One usable physical qubit of a chip: its device index and its site.
 struct ChipQubit {

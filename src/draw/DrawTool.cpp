@@ -7,7 +7,7 @@
 #include "check/TextLines.h"
 #include "driver/AtomicFiles.h"
 #include "driver/CommandLine.h"
-#include "driver/Files.h"
+#include "util/Files.h"
 
 const char kDrawUsage[] = "gridswap-draw [options] MAPPED.circ [LAYOUT] OUT.svg";
 

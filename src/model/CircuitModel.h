@@ -10,7 +10,7 @@
 
 #include <boost/graph/adjacency_list.hpp>
 
-#include "model/Location.h"
+#include "chip/Location.h"
 
 // The largest grid gridswap builds is kMaxGridSide x kMaxGridSide sites; a larger request, or a
 // circuit that needs a larger grid, ends with kGridTooLarge.

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Location.h"
+#include "chip/Location.h"
 
 // The chip: width x height sites, which qubit sits on each, and how many empty
 // neighbours each empty site still has (the freedom that the placement cost reads).

@@ -10,7 +10,6 @@
 #include <queue>
 #include <sstream>
 
-#include "routing/GridPaths.h"
 
 int max(int a, int b, int c, int d) {
   return std::max(std::max(a, b), std::max(c, d));
@@ -202,16 +201,5 @@ bool placeQubits(const CircuitModel& model, Grid& workGrid, int seed, bool stopE
       }
     }
   }
-  return true;
-}
-
-void resetWorkspace(TrialWorkspace& ws) {
-  ws.workGrid.resetGrid();
-  ws.grid = ws.workGrid;
-}
-
-bool placeTrial(const CircuitModel& model, TrialWorkspace& ws, int seed, std::string* failure) {
-  if (!placeQubits(model, ws.workGrid, seed, true, failure)) return false;
-  ws.grid = ws.workGrid;
   return true;
 }

@@ -11,8 +11,8 @@
 #include "driver/Progress.h"
 #include "driver/TrialRunner.h"
 #include "driver/Workers.h"
-#include "model/InterActGraph.h"
-#include "model/TrialWorkspace.h"
+#include "driver/InterActGraph.h"
+#include "routing/TrialWorkspace.h"
 #include "search/EffortMap.h"
 
 namespace {

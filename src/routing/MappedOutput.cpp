@@ -1,6 +1,6 @@
 #include "routing/MappedOutput.h"
 
-#include "driver/Files.h"
+#include "util/Files.h"
 
 void writeHeaderBlock(std::ostream& out, const CircuitModel& model) {
   out << ".qubit " << model.nodeNum << "\n\n";

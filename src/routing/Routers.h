@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
+#include "routing/TrialWorkspace.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"
 

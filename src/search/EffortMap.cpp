@@ -11,7 +11,7 @@
 
 #include "check/CheckMapping.h"
 #include "check/TwoQubitDepth.h"
-#include "driver/Files.h"
+#include "util/Files.h"
 #include "routing/Routers.h"
 #include "search/ReversedMapping.h"
 #include "search/Walks.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
 #include "search/Embedding.h"
 

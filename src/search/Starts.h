@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "chip/Chip.h"
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
 #include "search/Embedding.h"
 

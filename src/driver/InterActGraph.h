@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
+#include "routing/TrialWorkspace.h"
 #include "placement/Grid.h"
 
 // The circuit model with one trial workspace beside it, for single-threaded callers: the model's

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "model/CircuitModel.h"
 #include "placement/Grid.h"
 #include "routing/RouterScratch.h"
@@ -17,3 +19,10 @@ struct TrialWorkspace {
   explicit TrialWorkspace(const CircuitModel& model)
       : grid(model.gridWidth, model.gridHeight), workGrid(model.gridWidth, model.gridHeight) {}
 };
+
+// Empties the workspace's grids: workGrid, and grid as its copy.
+void resetWorkspace(TrialWorkspace& ws);
+
+// One trial's placement: placeQubits on ws.workGrid, copied into ws.grid for the routers.
+bool placeTrial(const CircuitModel& model, TrialWorkspace& ws, int seed,
+                std::string* failure = nullptr);

@@ -1,4 +1,4 @@
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 
 #include <fstream>
 #include <iostream>
@@ -42,4 +42,14 @@ RouteCosts InterActGraph::insertSwap2(std::string outFile, int window, int outpu
 
 RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput& out) {
   return ::routeWindowed(*this, workspace, window, outputMode, out);
+}
+
+void InterActGraph::randomMapToGrid() {
+  workGrid.randomLocate();
+  grid = workGrid;
+}
+
+void InterActGraph::trivialMapToGrid() {
+  workGrid.trivialLocate();
+  grid = workGrid;
 }
