@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,6 +16,7 @@
 #include "Generators.h"
 #include "TestUtil.h"
 #include "check/TwoQubitDepth.h"
+#include "chip/ChipReader.h"
 #include "search/EffortMap.h"
 #include "search/EffortSearch.h"
 #include "search/Embedding.h"
@@ -121,6 +124,39 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(HoledCase{"Small", 5, 5, 3, 2, 10}, HoledCase{"Medium", 8, 8, 6, 5, 20},
                     HoledCase{"Sparse", 8, 6, 4, 3, 2}, HoledCase{"Large", 12, 12, 10, 8, 50}),
     [](const testing::TestParamInfo<HoledCase>& info) { return info.param.name; });
+
+class QuekoOnSycamore : public testing::TestWithParam<std::string> {};
+
+// Every QUEKO circuit for Sycamore has a placement without SWAPs by construction; the search
+// finds one on the bundled Sycamore chip within the bound of `more`.
+TEST_P(QuekoOnSycamore, Embeds) {
+  std::ifstream in(std::string(SHARED_DIR) + "/circuits/queko/" + GetParam() + ".qasm");
+  if (!in) GTEST_SKIP() << "no shared QUEKO circuits beside the checkout";
+  std::vector<std::pair<int, int>> edges;
+  for (std::string line; std::getline(in, line);) {
+    int a = 0, b = 0;
+    if (std::sscanf(line.c_str(), "cx q[%d],q[%d];", &a, &b) == 2) edges.emplace_back(a, b);
+  }
+  ASSERT_FALSE(edges.empty());
+  // The circuit's qubits q[0] .. q[53] are the vertices.
+  const Chip chip = readChip(std::string(CHIPS_DIR) + "/sycamore54.chip");
+  expectEmbedding(embedGraph(chip.liveCount(), edges, chip, planFor(Effort::kMore, 3).perfectWork),
+                  edges, chip);
+}
+
+std::vector<std::string> quekoNames() {
+  std::vector<std::string> names;
+  for (const char* cycles : {"05", "15", "25", "35"}) {
+    for (int k = 5; k <= 9; ++k)
+      names.push_back(std::string("54QBT_") + cycles + "CYC_QSE_" + std::to_string(k));
+  }
+  return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Circuits, QuekoOnSycamore, testing::ValuesIn(quekoNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
 
 struct AbsentCase {
   std::string name;
