@@ -135,7 +135,7 @@ TEST_P(QuekoOnSycamore, Embeds) {
   std::vector<std::pair<int, int>> edges;
   for (std::string line; std::getline(in, line);) {
     int a = 0, b = 0;
-    if (std::sscanf(line.c_str(), "cx q[%d],q[%d];", &a, &b) == 2) edges.emplace_back(a, b);
+    if (std::sscanf(line.c_str(), "cx q[%d], q[%d]", &a, &b) == 2) edges.emplace_back(a, b);
   }
   ASSERT_FALSE(edges.empty());
   // The circuit's qubits q[0] .. q[53] are the vertices.
