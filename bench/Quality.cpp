@@ -317,42 +317,37 @@ int main(int argc, char** argv) {
     }
     md << '\n';
   }
-  // The geometric mean of gridswap's SWAPs over another count, over the rows where that count
-  // is above 0; with the rows above it and the worst row.
+  // Against another count: the geometric mean of gridswap's SWAPs over it on the rows where
+  // both need SWAPs, the rows where gridswap needs more of all rows with that count, the worst
+  // ratio.
   auto compare = [&](std::size_t l, auto countOf) {
     double logSum = 0;
-    int rows = 0, above = 0;
-    bool zero = false;
+    int both = 0, given = 0, above = 0;
     double worstRatio = 0;
     std::string worstName;
     for (std::size_t r = 0; r < kSabreRows.size(); ++r) {
       const int theirs = countOf(kSabreRows[r]);
       const int ours = rowSwaps[l][r];
-      if (theirs >= 0 && ours > theirs) ++above;
-      if (theirs <= 0) continue;
-      ++rows;
+      if (theirs < 0) continue;
+      ++given;
+      if (ours > theirs) ++above;
+      if (theirs == 0 || ours == 0) continue;
+      ++both;
       const double ratio = static_cast<double>(ours) / theirs;
-      if (ratio == 0) {
-        zero = true;
-      } else {
-        logSum += std::log(ratio);
-      }
+      logSum += std::log(ratio);
       if (ratio > worstRatio) {
         worstRatio = ratio;
         worstName = kSabreRows[r].circuit.substr(10) + " " + std::to_string(kSabreRows[r].side);
       }
     }
     std::ostringstream cell;
-    cell << (zero   ? std::string("0")
-             : rows ? fixed(std::exp(logSum / rows), 2)
-                    : "-")
-         << " (" << rows << " rows; " << above << " above; worst " << fixed(worstRatio, 2) << " "
-         << worstName << ")";
+    cell << (both ? fixed(std::exp(logSum / both), 2) : "-") << " (" << both << "); " << above
+         << " of " << given << "; " << fixed(worstRatio, 2) << " " << worstName;
     return cell.str();
   };
-  md << "\nGeometric means of gridswap's SWAPs over each published count, over the rows where "
-        "that count is above 0 (how many rows, how many rows where gridswap needs more, the "
-        "worst ratio):\n\n"
+  md << "\nAgainst each published count: the geometric mean of gridswap's SWAPs over it on the "
+        "rows where both need SWAPs (how many rows); the rows where gridswap needs more, of the "
+        "rows with that count; the worst ratio and its row.\n\n"
      << "| level | / SABRE | / QMAP | / ML-QLS | / best | total s |\n|---|---|---|---|---|---:|\n";
   for (std::size_t l = 0; l < kLevels.size(); ++l) {
     md << "| " << kLevels[l] << " | " << compare(l, [](const SabreRow& r) { return r.swaps; })
@@ -442,30 +437,22 @@ int main(int argc, char** argv) {
     md << "The table's rows and the corpus circuits that `bench/qiskit_sabre.py` measured ("
        << againstQiskit[0].size()
        << "): the geometric mean of gridswap's SWAPs over Qiskit's, over the circuits where "
-          "Qiskit needs a SWAP; the circuits where gridswap needs more; the seconds of both on "
-          "this machine (Qiskit's for all its seeds).\n\n"
+          "both need SWAPs (how many); the circuits where gridswap needs more; the worst ratio; "
+          "the seconds of both on this machine (Qiskit's for all its seeds).\n\n"
        << "| level | geometric mean of gridswap / Qiskit | circuits | above Qiskit | worst ratio "
           "| gridswap s | Qiskit s |\n|---|---:|---:|---:|---:|---:|---:|\n";
     for (std::size_t l = 0; l < kLevels.size(); ++l) {
       double logSum = 0, worstRatio = 0;
       int counted = 0, above = 0;
-      bool zero = false;
       for (const auto& [ours, theirs] : againstQiskit[l]) {
         if (ours > theirs) ++above;
-        if (theirs <= 0) continue;
+        if (theirs == 0 || ours == 0) continue;
         ++counted;
         const double ratio = static_cast<double>(ours) / theirs;
         worstRatio = std::max(worstRatio, ratio);
-        if (ratio == 0) {
-          zero = true;
-        } else {
-          logSum += std::log(ratio);
-        }
+        logSum += std::log(ratio);
       }
-      md << "| " << kLevels[l] << " | "
-         << (zero      ? std::string("0")
-             : counted ? fixed(std::exp(logSum / counted), 2)
-                       : "-")
+      md << "| " << kLevels[l] << " | " << (counted ? fixed(std::exp(logSum / counted), 2) : "-")
          << " | " << counted << " | " << above << " | " << fixed(worstRatio, 2) << " | "
          << fixed(ourSeconds[l], 1) << " | " << fixed(qiskitSeconds, 1) << " |\n";
     }
