@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -23,25 +24,73 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: gridswap-quality [--threads N] [--ideas] [--dry-run] <report.md>";
+    "Usage: gridswap-quality [--threads N] [--ideas] [--qiskit FILE] [--dry-run] <report.md>";
 
 const std::vector<std::string> kLevels = {"default", "more", "max"};
 
-// One row of SABRE's published table.
+// One row of the published grid table: SABRE's, MQT QMAP's and ML-QLS's SWAPs (-1: none
+// published) and the fewest of them.
 struct SabreRow {
   std::string circuit;
   int side;
   int swaps;
+  int qmap;
+  int mlqls;
+  int best;
 };
 
 const std::vector<SabreRow> kSabreRows = {
-    {"qasmbench-knn_n67", 9, 100},    {"qasmbench-bv_n70", 9, 40},
-    {"qasmbench-cat_n65", 9, 49},     {"qasmbench-qft_n63", 10, 1418},
-    {"qasmbench-adder_n64", 10, 199}, {"qasmbench-swap_test_n83", 10, 135},
-    {"qasmbench-ising_n34", 10, 91},  {"qasmbench-ising_n34", 6, 15},
-    {"qasmbench-dnn_n33", 6, 78},     {"qasmbench-qv_n32", 6, 812},
-    {"qasmbench-qft_n29", 6, 285},
+    {"qasmbench-knn_n67", 9, 100, -1, 95, 95},
+    {"qasmbench-bv_n70", 9, 40, -1, 28, 28},
+    {"qasmbench-cat_n65", 9, 49, -1, 0, 0},
+    {"qasmbench-qft_n63", 10, 1418, 1634, -1, 1418},
+    {"qasmbench-adder_n64", 10, 199, 214, 87, 87},
+    {"qasmbench-swap_test_n83", 10, 135, -1, 156, 135},
+    {"qasmbench-ising_n34", 10, 91, -1, 0, 0},
+    {"qasmbench-ising_n34", 6, 15, 25, 0, 0},
+    {"qasmbench-dnn_n33", 6, 78, -1, 26, 26},
+    {"qasmbench-qv_n32", 6, 812, 989, -1, 812},
+    {"qasmbench-qft_n29", 6, 285, 320, 261, 261},
 };
+
+// Qiskit's SABRE as measured by bench/qiskit_sabre.py: SWAPs and seconds per circuit and grid.
+struct QiskitRun {
+  int swaps = -1;
+  double seconds = 0;
+};
+std::map<std::string, QiskitRun> qiskitRuns;
+
+// The key of a circuit on a W x H grid in qiskitRuns.
+std::string runKey(const std::string& circuit, int W, int H) {
+  return circuit + " " + std::to_string(W) + "x" + std::to_string(H);
+}
+
+// Reads the tab-separated lines "circuit W H swaps seconds" of the Qiskit script.
+bool readQiskitRuns(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string circuit;
+    int W = 0, H = 0;
+    QiskitRun run;
+    if (fields >> circuit >> W >> H >> run.swaps >> run.seconds)
+      qiskitRuns[runKey(circuit, W, H)] = run;
+  }
+  return true;
+}
+
+// The measured Qiskit run of a circuit, or swaps -1.
+QiskitRun qiskitRun(const std::string& circuit, int W, int H) {
+  auto it = qiskitRuns.find(runKey(circuit, W, H));
+  return it == qiskitRuns.end() ? QiskitRun{} : it->second;
+}
+
+// A count, or "-" for none.
+std::string countText(int count) {
+  return count < 0 ? std::string("-") : std::to_string(count);
+}
 
 // The QASMBench corpus, each circuit mapped at its natural grid.
 const std::vector<std::string> kCorpus = {
@@ -66,6 +115,7 @@ const std::vector<std::string> kCorpus = {
 struct Outcome {
   int swaps = -1;
   int restoring = -1;
+  int depth = -1;  // two-qubit depth of the mapped circuit
   double seconds = 0;
   std::string grid;
 };
@@ -89,7 +139,8 @@ Outcome mapWithPlan(const std::string& path, int W, int H, const SearchPlan& pla
     std::exit(1);
   }
   const SearchResult result = searchMapping(graph, plan, threads);
-  const CheckResult check = writeMapping(graph, result, scratch, scratch + ".layout");
+  int depth = 0;
+  const CheckResult check = writeMapping(graph, result, scratch, scratch + ".layout", nullptr, "", &depth);
   const auto end = std::chrono::steady_clock::now();
   if (!check.ok()) {
     std::cerr << path << ": " << check.message << std::endl;
@@ -98,6 +149,7 @@ Outcome mapWithPlan(const std::string& path, int W, int H, const SearchPlan& pla
   Outcome o;
   o.swaps = result.costs.first;
   o.restoring = result.costs.second;
+  o.depth = depth;
   o.seconds = std::chrono::duration<double>(end - start).count();
   o.grid = std::to_string(graph.grid.width) + " x " + std::to_string(graph.grid.height);
   return o;
@@ -122,6 +174,7 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plan.gradedWindows.clear();
   plan.bandStarts = false;
   plan.annealRuns = 0;
+  plan.perfectWork = 0;
   std::vector<std::pair<std::string, SearchPlan>> plans;
   SearchPlan windowOnly = plan;
   windowOnly.windows = {3};
@@ -139,7 +192,10 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plans.emplace_back("+ " + std::to_string(plan.randomStarts) + " random starts", plan);
   plan.bandStarts = true;
   plans.emplace_back("+ band starts", plan);
-  plans.emplace_back("+ annealing (= max)", full);
+  SearchPlan annealed = full;
+  annealed.perfectWork = 0;
+  plans.emplace_back("+ annealing", annealed);
+  plans.emplace_back("+ perfect placements (= max)", full);
   return plans;
 }
 
@@ -163,6 +219,7 @@ int main(int argc, char** argv) {
   std::string report;
   bool ideas = false;
   bool dryRun = false;
+  std::string qiskitFile;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help") {
@@ -172,6 +229,8 @@ int main(int argc, char** argv) {
       ideas = true;
     } else if (a == "--dry-run") {
       dryRun = true;
+    } else if (a == "--qiskit" && i + 1 < argc) {
+      qiskitFile = argv[++i];
     } else if (a == "--threads" && i + 1 < argc) {
       threads = std::max(1, std::atoi(argv[++i]));
     } else if (a.rfind("--threads=", 0) == 0) {
@@ -195,6 +254,10 @@ int main(int argc, char** argv) {
     std::cerr << "Cannot write file: " << report << std::endl;
     return 1;
   }
+  if (!qiskitFile.empty() && !readQiskitRuns(qiskitFile)) {
+    std::cerr << "Cannot open file: " << qiskitFile << std::endl;
+    return 1;
+  }
   if (dryRun) {
     std::cout << "would write " << report << " with " << threads << " thread"
               << (threads == 1 ? "" : "s") << (ideas ? ", the table of ideas included" : "")
@@ -209,63 +272,88 @@ int main(int argc, char** argv) {
         "wall-clock seconds of one run (reading, search, writing, check) on the machine that "
         "wrote this file; the SWAP counts do not depend on the machine or the thread count.\n\n";
 
-  // SABRE's table.
-  md << "## SABRE's published grid table\n\n"
-     << "SABRE's SWAP counts on square grids as published with the ML-QLS study "
-        "(arXiv:2210.08039); see `bench/quality/README.md`. Ratio = gridswap's SWAPs / SABRE's.\n\n"
-     << "| circuit | grid | SABRE |";
+  // The published table, with Qiskit's SABRE measured beside it.
+  md << "## The published grid table\n\n"
+     << "SWAP counts on square grids published with the ML-QLS study (arXiv:2210.08039): SABRE, "
+        "MQT QMAP's heuristic mapper and ML-QLS, and the best of them (see "
+        "`../shared/quality/README.md` and `bench/quality/README.md`; - where the study gives "
+        "none). \"Qiskit\" is Qiskit's current SABRE measured on this machine by "
+        "`bench/qiskit_sabre.py` (best of its seeds, seconds for all seeds; - when not "
+        "measured). \"depth\" is the two-qubit depth of gridswap's mapped circuit, an inserted "
+        "SWAP counting as one layer.\n\n"
+     << "| circuit | grid | SABRE | QMAP | ML-QLS | best | Qiskit | s |";
   for (const auto& l : kLevels)
-    md << ' ' << l << " | ratio | s |";
-  md << "\n|---|---|---:|";
+    md << ' ' << l << " | depth | s |";
+  md << "\n|---|---|---:|---:|---:|---:|---:|---:|";
   for (std::size_t l = 0; l < kLevels.size(); ++l)
     md << "---:|---:|---:|";
   md << '\n';
-  std::vector<std::vector<double>> ratios(kLevels.size());
-  std::vector<double> worst(kLevels.size(), 0), total(kLevels.size(), 0);
-  std::vector<std::string> worstRow(kLevels.size());
+  // Per level: SWAPs of every row, and seconds in all.
+  std::vector<std::vector<int>> rowSwaps(kLevels.size());
+  std::vector<double> total(kLevels.size(), 0);
+  // Per level, for the comparison with Qiskit: (gridswap's SWAPs, Qiskit's) of every circuit
+  // measured, the seconds of both.
+  std::vector<std::vector<std::pair<int, int>>> againstQiskit(kLevels.size());
+  std::vector<double> ourSeconds(kLevels.size(), 0);
+  double qiskitSeconds = 0;
   for (const SabreRow& row : kSabreRows) {
+    const QiskitRun q = qiskitRun(row.circuit, row.side, row.side);
     md << "| " << row.circuit << " | " << row.side << " x " << row.side << " | " << row.swaps
-       << " |";
+       << " | " << countText(row.qmap) << " | " << countText(row.mlqls) << " | " << row.best
+       << " | " << countText(q.swaps) << " | " << (q.swaps < 0 ? "-" : fixed(q.seconds, 2)) << " |";
+    if (q.swaps >= 0) qiskitSeconds += q.seconds;
     for (std::size_t l = 0; l < kLevels.size(); ++l) {
       const Outcome o =
           mapFile(dataPath(row.circuit), row.side, row.side, kLevels[l], threads, scratch);
-      const double ratio = static_cast<double>(o.swaps) / row.swaps;
-      ratios[l].push_back(ratio);
+      rowSwaps[l].push_back(o.swaps);
       total[l] += o.seconds;
-      if (ratio > worst[l]) {
-        worst[l] = ratio;
-        worstRow[l] = row.circuit + " " + std::to_string(row.side) + "x" + std::to_string(row.side);
+      if (q.swaps >= 0) {
+        againstQiskit[l].emplace_back(o.swaps, q.swaps);
+        ourSeconds[l] += o.seconds;
       }
-      md << ' ' << o.swaps << " | " << fixed(ratio, 2) << " | " << fixed(o.seconds, 2) << " |";
+      md << ' ' << o.swaps << " | " << o.depth << " | " << fixed(o.seconds, 2) << " |";
       std::cerr << row.circuit << ' ' << row.side << ' ' << kLevels[l] << ' ' << o.swaps << ' '
                 << o.seconds << std::endl;
     }
     md << '\n';
   }
-  md << "\n| level | geometric mean of the ratios | geometric mean of (SWAPs+1)/(SABRE+1) | "
-        "geometric mean over rows with SWAPs | worst row | total s "
-        "|\n|---|---:|---:|---:|---|---:|\n";
-  for (std::size_t l = 0; l < kLevels.size(); ++l) {
-    double logSum = 0, smoothSum = 0, nonzeroSum = 0;
-    int nonzero = 0;
-    bool zero = false;
+  // Against another count: the geometric mean of gridswap's SWAPs over it on the rows where
+  // both need SWAPs, the rows where gridswap needs more of all rows with that count, the worst
+  // ratio.
+  auto compare = [&](std::size_t l, auto countOf) {
+    double logSum = 0;
+    int both = 0, given = 0, above = 0;
+    double worstRatio = 0;
+    std::string worstName;
     for (std::size_t r = 0; r < kSabreRows.size(); ++r) {
-      const double ratio = ratios[l][r];
-      const double swaps = ratio * kSabreRows[r].swaps;
-      zero = zero || ratio == 0;
-      if (ratio > 0) {
-        logSum += std::log(ratio);
-        nonzeroSum += std::log(ratio);
-        ++nonzero;
+      const int theirs = countOf(kSabreRows[r]);
+      const int ours = rowSwaps[l][r];
+      if (theirs < 0) continue;
+      ++given;
+      if (ours > theirs) ++above;
+      if (theirs == 0 || ours == 0) continue;
+      ++both;
+      const double ratio = static_cast<double>(ours) / theirs;
+      logSum += std::log(ratio);
+      if (ratio > worstRatio) {
+        worstRatio = ratio;
+        worstName = kSabreRows[r].circuit.substr(10) + " " + std::to_string(kSabreRows[r].side);
       }
-      smoothSum += std::log((swaps + 1) / (kSabreRows[r].swaps + 1));
     }
-    const double n = static_cast<double>(kSabreRows.size());
-    md << "| " << kLevels[l] << " | "
-       << (zero ? "0 (a row has no SWAP)" : fixed(std::exp(logSum / n), 2)) << " | "
-       << fixed(std::exp(smoothSum / n), 2) << " | "
-       << (nonzero ? fixed(std::exp(nonzeroSum / nonzero), 2) : "-") << " (" << nonzero
-       << " rows) | " << fixed(worst[l], 2) << " (" << worstRow[l] << ") | " << fixed(total[l], 1)
+    std::ostringstream cell;
+    cell << (both ? fixed(std::exp(logSum / both), 2) : "-") << " (" << both << "); " << above
+         << " of " << given << "; " << fixed(worstRatio, 2) << " " << worstName;
+    return cell.str();
+  };
+  md << "\nAgainst each published count: the geometric mean of gridswap's SWAPs over it on the "
+        "rows where both need SWAPs (how many rows); the rows where gridswap needs more, of the "
+        "rows with that count; the worst ratio and its row.\n\n"
+     << "| level | / SABRE | / QMAP | / ML-QLS | / best | total s |\n|---|---|---|---|---|---:|\n";
+  for (std::size_t l = 0; l < kLevels.size(); ++l) {
+    md << "| " << kLevels[l] << " | " << compare(l, [](const SabreRow& r) { return r.swaps; })
+       << " | " << compare(l, [](const SabreRow& r) { return r.qmap; }) << " | "
+       << compare(l, [](const SabreRow& r) { return r.mlqls; }) << " | "
+       << compare(l, [](const SabreRow& r) { return r.best; }) << " | " << fixed(total[l], 1)
        << " |\n";
   }
 
@@ -301,12 +389,12 @@ int main(int argc, char** argv) {
   md << "\n## QASMBench corpus at its natural grid\n\n"
      << "Each circuit on the smallest grid that holds it (grid 1 x 1 requested), window 3. "
         "\"worse\" names the levels that gave more SWAPs than `default`.\n\n"
-     << "| circuit | grid |";
+     << "| circuit | grid | Qiskit | s |";
   for (const auto& l : kLevels)
-    md << ' ' << l << " | s |";
-  md << " worse |\n|---|---|";
+    md << ' ' << l << " | depth | s |";
+  md << " worse |\n|---|---|---:|---:|";
   for (std::size_t l = 0; l < kLevels.size(); ++l)
-    md << "---:|---:|";
+    md << "---:|---:|---:|";
   md << "---|\n";
   int worseCount = 0;
   for (const std::string& name : kCorpus) {
@@ -317,10 +405,22 @@ int main(int argc, char** argv) {
       std::cerr << name << ' ' << level << ' ' << outcomes.back().swaps << ' '
                 << outcomes.back().seconds << std::endl;
     }
-    md << "| qasmbench-" << name << " | " << outcomes[0].grid << " |";
+    const int side = static_cast<int>(outcomes[0].grid.find(" x "));
+    const int W = std::atoi(outcomes[0].grid.substr(0, side).c_str());
+    const int H = std::atoi(outcomes[0].grid.substr(side + 3).c_str());
+    const QiskitRun q = qiskitRun("qasmbench-" + name, W, H);
+    md << "| qasmbench-" << name << " | " << outcomes[0].grid << " | " << countText(q.swaps)
+       << " | " << (q.swaps < 0 ? "-" : fixed(q.seconds, 2)) << " |";
+    if (q.swaps >= 0) qiskitSeconds += q.seconds;
     std::string worse;
-    for (const Outcome& o : outcomes)
-      md << ' ' << o.swaps << " | " << fixed(o.seconds, 2) << " |";
+    for (std::size_t l = 0; l < kLevels.size(); ++l) {
+      const Outcome& o = outcomes[l];
+      md << ' ' << o.swaps << " | " << o.depth << " | " << fixed(o.seconds, 2) << " |";
+      if (q.swaps >= 0) {
+        againstQiskit[l].emplace_back(o.swaps, q.swaps);
+        ourSeconds[l] += o.seconds;
+      }
+    }
     for (std::size_t l = 1; l < kLevels.size(); ++l) {
       if (outcomes[l].swaps > outcomes[0].swaps) worse += (worse.empty() ? "" : ", ") + kLevels[l];
     }
@@ -328,6 +428,35 @@ int main(int argc, char** argv) {
     md << ' ' << (worse.empty() ? "-" : worse) << " |\n";
   }
   md << "\nCircuits where a level gives more SWAPs than `default`: " << worseCount << ".\n";
+
+  // Against Qiskit's SABRE, measured.
+  md << "\n## Against Qiskit's SABRE, measured side by side\n\n";
+  if (againstQiskit[0].empty()) {
+    md << "Not measured in this run (no `--qiskit` file).\n";
+  } else {
+    md << "The table's rows and the corpus circuits that `bench/qiskit_sabre.py` measured ("
+       << againstQiskit[0].size()
+       << "): the geometric mean of gridswap's SWAPs over Qiskit's, over the circuits where "
+          "both need SWAPs (how many); the circuits where gridswap needs more; the worst ratio; "
+          "the seconds of both on this machine (Qiskit's for all its seeds).\n\n"
+       << "| level | geometric mean of gridswap / Qiskit | circuits | above Qiskit | worst ratio "
+          "| gridswap s | Qiskit s |\n|---|---:|---:|---:|---:|---:|---:|\n";
+    for (std::size_t l = 0; l < kLevels.size(); ++l) {
+      double logSum = 0, worstRatio = 0;
+      int counted = 0, above = 0;
+      for (const auto& [ours, theirs] : againstQiskit[l]) {
+        if (ours > theirs) ++above;
+        if (theirs == 0 || ours == 0) continue;
+        ++counted;
+        const double ratio = static_cast<double>(ours) / theirs;
+        worstRatio = std::max(worstRatio, ratio);
+        logSum += std::log(ratio);
+      }
+      md << "| " << kLevels[l] << " | " << (counted ? fixed(std::exp(logSum / counted), 2) : "-")
+         << " | " << counted << " | " << above << " | " << fixed(worstRatio, 2) << " | "
+         << fixed(ourSeconds[l], 1) << " | " << fixed(qiskitSeconds, 1) << " |\n";
+    }
+  }
 
   // Chains.
   md << "\n## Chains\n\n"
@@ -370,8 +499,8 @@ int main(int argc, char** argv) {
   for (std::size_t l = 0; l < kLevels.size(); ++l)
     md << "---:|---:|";
   md << '\n';
-  for (int side : {4, 6, 8, 10}) {
-    for (int depth : {5, 10, 20, 50}) {
+  for (int side : {4, 6, 8, 10, 16, 20}) {
+    for (int depth : {1, 2, 5, 10, 20, 50}) {
       const std::string text =
           neighbourLayersCircuit(side, side, depth, static_cast<std::uint32_t>(side * 100 + depth));
       int gates = 0;

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Writes bench/QUALITY.md: the SWAP counts of every effort level on SABRE's published grid table,
-# on the QASMBench corpus, on chains and on circuits with a known zero-SWAP placement.
+# Writes bench/QUALITY.md: the SWAP counts of every effort level on the published grid table, on
+# the QASMBench corpus, on chains and on circuits with a known zero-SWAP placement, beside
+# Qiskit's SABRE as bench/qiskit_sabre.sh measured it (bench/quality/qiskit-sabre.tsv, when there).
 # Takes several minutes; progress goes to standard error.
 # Usage: scripts/quality.sh [--threads N] [--dry-run]   (--dry-run: check the arguments, write nothing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh build >/dev/null
-./build/gridswap-quality --ideas "$@" bench/QUALITY.md
+qiskit=()
+if [ -f bench/quality/qiskit-sabre.tsv ]; then qiskit=(--qiskit bench/quality/qiskit-sabre.tsv); fi
+./build/gridswap-quality --ideas "${qiskit[@]}" "$@" bench/QUALITY.md

@@ -413,3 +413,35 @@ INSTANTIATE_TEST_SUITE_P(Programs, FullChip,
                          });
 
 }  // namespace
+
+namespace {
+
+class QuekoMapped : public testing::TestWithParam<std::string> {};
+
+// Every QUEKO circuit has a placement on Sycamore's couplers by construction: more and max map
+// it without a SWAP, verified and replayed on the chip's couplers.
+TEST_P(QuekoMapped, WithoutASwapOnSycamore) {
+  MapOptions options;
+  options.chip =
+      std::make_shared<const Chip>(readChip(std::string(CHIPS_DIR) + "/sycamore54.chip"));
+  MapNames names;
+  names.source = std::string(QUEKO_DIR) + "/" + GetParam() + ".qasm";
+  names.mapped = GetParam() + ".mapped.circ";
+  names.chip = "sycamore54.chip";
+  const std::string source = testutil::readFile(names.source);
+  for (Effort effort : {Effort::kMore, Effort::kMax}) {
+    options.effort = effort;
+    const MapResult r = mapQasm(source, names, options);
+    EXPECT_EQ(r.swaps, 0) << GetParam();
+    EXPECT_EQ(replay::walkBack(r, options.chip.get()), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Circuits, QuekoMapped,
+                         testing::Values("54QBT_05CYC_QSE_5", "54QBT_15CYC_QSE_6",
+                                         "54QBT_25CYC_QSE_7", "54QBT_35CYC_QSE_9"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
+
+}  // namespace

@@ -179,9 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"NoQubits", kNoQubits + " OUT", 1,
                     "Nothing to map: the circuit declares no qubits\n"},
         CommandCase{"MaxOnGhz", "--effort=max --threads 2 " + kGhz + " OUT 4 4 3", 0,
-                    "effort=max, grid=4x4, window size=3, costR=0, costU= 0\n"},
+                    "effort=max, grid=4x4, window size=3, costR=0, costU= 0, depth=9\n"},
         CommandCase{"DefaultOnGhz", "--effort default " + kGhz + " OUT 4 4 3", 0,
-                    "effort=default, grid=4x4, window size=3, costR=10, costU= 5\n"}),
+                    "effort=default, grid=4x4, window size=3, costR=10, costU= 5, depth=12\n"}),
     [](const testing::TestParamInfo<CommandCase>& info) { return info.param.name; });
 
 // gridswap-qasm map takes the same levels and refuses any other.

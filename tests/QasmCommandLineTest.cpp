@@ -241,7 +241,8 @@ TEST_F(MapCommand, WritesTheProgramAndOneSummaryLine) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(withoutTime(r.out),
             out +
-                ": 5 qubits on 2 x 3, 3 two-qubit gates, 0 SWAPs inserted, 6 measurements, 1 "
+                ": 5 qubits on 2 x 3, 3 two-qubit gates, 0 SWAPs inserted, two-qubit depth 2, 6 "
+                "measurements, 1 "
                 "reset, 1 barrier, 1 classically controlled operation (window 3, best of 5 "
                 "trials), verified, T s\n");
   EXPECT_EQ(r.err, "");
@@ -252,7 +253,8 @@ TEST_F(MapCommand, WritesTheProgramAndOneSummaryLine) {
   writeFile(in, "qreg q[1];\ncreg c[1];\nmeasure q[0] -> c[0];\n");
   EXPECT_EQ(withoutTime(runQasm({"map", in, out}).out),
             out +
-                ": 1 qubit on 1 x 1, 0 two-qubit gates, 0 SWAPs inserted, 1 measurement "
+                ": 1 qubit on 1 x 1, 0 two-qubit gates, 0 SWAPs inserted, two-qubit depth 0, 1 "
+                "measurement "
                 "(window 3, 1 trial), verified, T s\n");
 }
 
@@ -283,9 +285,10 @@ TEST_F(MapCommand, TakesEveryOption) {
   r = runQasm({"map", in, out});
   EXPECT_EQ(r.out, in + ":5: unknown classical register m\n");
   r = runQasm({"map", in, out, "--ignore-measure"});
-  EXPECT_EQ(withoutTime(r.out), out +
-                                    ": 2 qubits on 1 x 2, 1 two-qubit gate, 0 SWAPs inserted "
-                                    "(window 3, best of 2 trials), verified, T s\n");
+  EXPECT_EQ(withoutTime(r.out),
+            out +
+                ": 2 qubits on 1 x 2, 1 two-qubit gate, 0 SWAPs inserted, two-qubit depth 1 "
+                "(window 3, best of 2 trials), verified, T s\n");
 }
 
 // Without --threads the workers come from GRIDSWAP_THREADS, checked as gridswap checks it; the

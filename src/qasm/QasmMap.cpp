@@ -7,6 +7,7 @@
 #include "check/CheckMapping.h"
 #include "check/MappedCircuit.h"
 #include "check/TextLines.h"
+#include "check/TwoQubitDepth.h"
 #include "driver/InterActGraph.h"
 #include "driver/Progress.h"
 #include "driver/TrialRunner.h"
@@ -108,6 +109,7 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
                    " failed verification: " + verdict.message);
   }
   result.verification = verdict.message;
+  result.depth = twoQubitDepth(result.mapped);
 
   MappedCircuit read;
   const CheckResult readBack = readMappedCircuitLines(names.mapped, textLines(result.mapped),

@@ -34,6 +34,7 @@ struct MapResult {
   Weighting weighting = Weighting::kEven;  // how the kept window counted its gates
   long long twoQubitGates = 0;
   int swaps = 0;                    // SWAPs inserted by the kept trial (its costU)
+  int depth = 0;                    // two-qubit depth of the mapped circuit, SWAPs included
   std::vector<TrialResult> trials;  // every seed's costs, in seed order
   int bestSeed = -1;                // the seed kept: the first with the fewest SWAPs
   bool searched = false;            // found by the effort search instead of gridswap's trials

@@ -309,7 +309,7 @@ int runMap(const std::vector<std::string>& args) {
                        : "chip " + chipFile;
   std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << where << ", "
             << countOf(result.twoQubitGates, "two-qubit gate") << ", "
-            << countOf(result.swaps, "SWAP") << " inserted"
+            << countOf(result.swaps, "SWAP") << " inserted, two-qubit depth " << result.depth
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
             << windowName(result.window, result.weighting) << ", "
             << (result.searched ? "effort " + effort

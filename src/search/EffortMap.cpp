@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "check/CheckMapping.h"
+#include "check/TwoQubitDepth.h"
 #include "chip/ChipReader.h"
 #include "routing/Routers.h"
 #include "search/ReversedMapping.h"
@@ -47,10 +48,11 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
 
 CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
                          const std::string& outFile, const std::string& layoutFile,
-                         const Chip* chip, const std::string& chipName) {
+                         const Chip* chip, const std::string& chipName, int* depth) {
   std::string circuitText;
   std::string layoutText;
   renderMapping(graph, result, circuitText, layoutText);
+  if (depth) *depth = twoQubitDepth(circuitText);
   // Checked under temporary names beside the outputs, and renamed only when it passes.
   const std::string circuitTemp = outFile + ".unchecked";
   const std::string layoutTemp = layoutFile + ".unchecked";
@@ -214,8 +216,9 @@ int runMapCommand(const std::vector<std::string>& args) {
     return 1;
   }
   const SearchResult result = searchMapping(graph, planFor(effort, window), threads);
+  int depth = 0;
   const CheckResult check =
-      writeMapping(graph, result, outFile, layoutFile, chip.get(), chipFile);
+      writeMapping(graph, result, outFile, layoutFile, chip.get(), chipFile, &depth);
   if (!check.ok()) {
     std::cout << check.message << std::endl;
     return 1;
@@ -225,12 +228,17 @@ int runMapCommand(const std::vector<std::string>& args) {
                        : "grid=" + std::to_string(graph.grid.width) + "x" +
                              std::to_string(graph.grid.height))
             << ", window size=" << windowName(result.window, result.weighting)
-            << ", costR=" << result.costs.second << ", costU= " << result.costs.first << std::endl;
-  std::cout << "starts=" << result.starts << ", routings=" << result.routings
-            << ", default costU=" << result.defaultU
-            << ", before refinement costU=" << result.phaseU
-            << ", before annealing costU=" << result.refinedU << ", candidate=" << result.candidate
-            << ", time=" << secondsSince(start) << std::endl;
+            << ", costR=" << result.costs.second << ", costU= " << result.costs.first
+            << ", depth=" << depth << std::endl;
+  // A stage the search did not reach (it stopped at a perfect placement) shows as "-".
+  auto stage = [](int costU) { return costU < 0 ? std::string("-") : std::to_string(costU); };
+  std::cout << "starts=" << result.starts << ", routings=" << result.routings;
+  if (result.embedSearched)
+    std::cout << ", perfect placement " << embedStatusName(result.embedding);
+  std::cout << ", default costU=" << stage(result.defaultU)
+            << ", before refinement costU=" << stage(result.phaseU)
+            << ", before annealing costU=" << stage(result.refinedU)
+            << ", candidate=" << result.candidate << ", time=" << secondsSince(start) << std::endl;
   std::cout << check.message << std::endl;
   return 0;
 }

@@ -15,11 +15,13 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
 // Renders the search's choice and checks it against the input circuit under temporary names
 // beside the outputs (outFile and layoutFile, each followed by ".unchecked"); only a mapping
 // that passes is renamed to outFile and its layout to layoutFile. Returns the check's result,
-// or "Cannot write file: PATH" (status 1) when a file cannot be written.
-// On a chip (when given) the check holds the mapping to the chip, named chipName in the summary.
+// or "Cannot write file: PATH" (status 1) when a file cannot be written. On a chip (when given)
+// the check holds the mapping to the chip, named chipName in the summary. *depth, when given,
+// receives the mapped circuit's two-qubit depth.
 CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
                          const std::string& outFile, const std::string& layoutFile,
-                         const Chip* chip = nullptr, const std::string& chipName = "");
+                         const Chip* chip = nullptr, const std::string& chipName = "",
+                         int* depth = nullptr);
 
 // The usage line of gridswap-map.
 extern const char kEffortMapUsage[];

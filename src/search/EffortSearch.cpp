@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "chip/Chip.h"
 #include "routing/Routers.h"
 #include "search/Anneal.h"
 #include "search/ReversedMapping.h"
@@ -93,6 +94,8 @@ SearchPlan planFor(Effort effort, int window) {
     plan.patience = 1;
     plan.workFactor = 10;
     plan.workFloor = 200000;
+    plan.perfectWork = 2000000;
+    plan.prefixStart = true;
   } else {
     plan.gradedWindows = {6, 10, 16, 24};
     plan.randomStarts = 64;
@@ -100,6 +103,8 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFactor = 100;
     plan.workFloor = 6000000;
     plan.workCeiling = 30000000;
+    plan.perfectWork = 20000000;
+    plan.prefixStart = true;
     plan.settleGates = 10;
     plan.annealRuns = 3;
     plan.annealFactor = 500;
@@ -113,6 +118,28 @@ SearchPlan planFor(Effort effort, int window) {
 
 SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads) {
   SearchResult result;
+  // A placement under which every gate acts on a coupler needs no SWAP: it is the answer.
+  const Chip& chip = *graph.chip;
+  if (plan.perfectWork > 0 && graph.qubitNum > 0) {
+    AllocMatrix perfect;
+    result.embedSearched = true;
+    result.embedding = embeddedPlacement(graph, chip, plan.perfectWork, &perfect);
+    if (result.embedding == EmbedStatus::kFound) {
+      RouteOutput none;
+      const RouteCosts costs = routeWalk(graph, graph.workspace, perfect, forwardWalk(graph.lines),
+                                         plan.windows[0], 0, none, nullptr, Weighting::kEven);
+      if (costs.first == 0) {
+        result.found = true;
+        result.start = perfect;
+        result.window = plan.windows[0];
+        result.costs = costs;
+        result.candidate = 0;
+        result.starts = 1;
+        result.routings = 1;
+        return result;
+      }
+    }
+  }
   // Starting placements, in a fixed order: the greedy ones of the default run first.
   std::vector<AllocMatrix> starts;
   std::vector<std::size_t> bandStarts;  // the band starts' positions in `starts`
@@ -135,6 +162,10 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       bandStarts.push_back(starts.size());
       starts.push_back(bandPlacement(graph, used, band));
     }
+  }
+  if (plan.extraStarts && plan.prefixStart && graph.qubitNum > 0) {
+    AllocMatrix prefix = prefixPlacement(graph, chip, std::max(plan.perfectWork, 16LL));
+    if (!prefix.empty()) starts.push_back(std::move(prefix));
   }
   for (int r = 0; r < plan.randomStarts; ++r)
     starts.push_back(randomPlacement(graph, 12345u + r));

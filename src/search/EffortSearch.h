@@ -5,6 +5,7 @@
 
 #include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
+#include "search/Embedding.h"
 
 // How hard the mapping search tries: kDefault is gridswap's own run, the others search more
 // starting placements and windows with forward-backward refinement.
@@ -15,14 +16,20 @@ bool parseEffort(const std::string& name, Effort* effort);
 
 // The knobs of one search; each level is one setting of them.
 struct SearchPlan {
+  // Work units for the search of a placement under which every two-qubit gate acts on a
+  // coupler (embedGraph), made before any routing; 0 makes none.
+  long long perfectWork = 0;
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
   bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
   bool bandStarts = false;         // band starts as well (with extraStarts)
-  int randomStarts = 0;            // starts drawn from the fixed-seed generator
-  int refineTop = 0;               // how many of the best (start, window) pairs are refined
-  int rounds = 0;                  // forward-backward rounds per refined pair at most
-  int patience = 1;                // rounds without improvement before a pair's refinement stops
+  // A start that embeds the longest prefix of the circuit it can (with extraStarts), searched
+  // with perfectWork units.
+  bool prefixStart = false;
+  int randomStarts = 0;  // starts drawn from the fixed-seed generator
+  int refineTop = 0;     // how many of the best (start, window) pairs are refined
+  int rounds = 0;        // forward-backward rounds per refined pair at most
+  int patience = 1;      // rounds without improvement before a pair's refinement stops
   // The work the search may spend, counted in routed two-qubit gates: workFactor times the
   // default run's (one routing per greedy start), but at least workFloor and at most
   // workCeiling. A factor of 0 sets no limit.
@@ -65,6 +72,8 @@ struct SearchResult {
   int defaultU = -1;       // the best routing SWAPs of the greedy starts at the user's window
   int phaseU = -1;         // the best routing SWAPs before refinement
   int refinedU = -1;       // the best routing SWAPs before annealing
+  EmbedStatus embedding = EmbedStatus::kUnknown;  // what the perfect placement search found
+  bool embedSearched = false;                     // whether the plan made that search
 };
 
 // Searches starting placements and windows by `plan` on `threads` threads (at least 1) and

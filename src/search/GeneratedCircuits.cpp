@@ -68,3 +68,40 @@ std::string neighbourLayersCircuit(int width, int height, int depth, std::uint32
   out << ".end\n";
   return out.str();
 }
+
+std::string chipLayersCircuit(const Chip& chip, int depth, std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  const std::vector<ChipQubit> qubits = chip.qubits();
+  const int n = static_cast<int>(qubits.size());
+  std::vector<int> name(n);
+  for (int s = 0; s < n; ++s)
+    name[s] = s;
+  for (int i = n - 1; i > 0; --i)
+    std::swap(name[i], name[draw(generator, i + 1)]);
+  // Every usable coupler, as positions in `qubits`.
+  std::vector<int> rank(static_cast<std::size_t>(chip.width()) * chip.height(), -1);
+  for (int s = 0; s < n; ++s)
+    rank[static_cast<std::size_t>(qubits[s].site.y) * chip.width() + qubits[s].site.x] = s;
+  std::vector<std::pair<int, int>> edges;
+  for (int s = 0; s < n; ++s) {
+    const Location at = qubits[s].site;
+    for (Location t : {Location{at.x + 1, at.y}, Location{at.x, at.y + 1}}) {
+      if (chip.coupled(at, t))
+        edges.emplace_back(s, rank[static_cast<std::size_t>(t.y) * chip.width() + t.x]);
+    }
+  }
+  std::ostringstream out;
+  writeHeader(out, n);
+  for (int layer = 0; layer < depth; ++layer) {
+    for (std::size_t i = edges.size(); i > 1; --i)
+      std::swap(edges[i - 1], edges[draw(generator, static_cast<std::uint32_t>(i))]);
+    std::vector<char> busy(n, 0);
+    for (const auto& [a, b] : edges) {
+      if (busy[a] || busy[b] || draw(generator, 2) == 0) continue;
+      busy[a] = busy[b] = 1;
+      out << "CNOT q" << name[a] << " q" << name[b] << '\n';
+    }
+  }
+  out << ".end\n";
+  return out.str();
+}

@@ -49,6 +49,26 @@ AllocMatrix layOut(const InterActGraph& graph, const std::vector<Location>& site
   return alloc;
 }
 
+// The placement of an embedding: each embedded qubit on its site, the others on the remaining
+// live sites in index order.
+AllocMatrix placementOf(const InterActGraph& graph, const Chip& chip, const Embedding& found) {
+  AllocMatrix alloc = graph.emptyPlacement();
+  std::vector<int> rest;
+  for (int q = 0; q < graph.nodeNum; ++q) {
+    if (found.sites[q].x >= 0) {
+      alloc[found.sites[q].y][found.sites[q].x] = q;
+    } else {
+      rest.push_back(q);
+    }
+  }
+  std::size_t next = 0;
+  for (const ChipQubit& q : chip.qubits()) {
+    if (next < rest.size() && alloc[q.site.y][q.site.x] == -1)
+      alloc[q.site.y][q.site.x] = rest[next++];
+  }
+  return alloc;
+}
+
 }  // namespace
 
 AllocMatrix greedyPlacement(InterActGraph& graph, int seed) {
@@ -183,4 +203,43 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed) {
       sites.push_back({x, y});
   }
   return layOut(graph, sites, order);
+}
+
+EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
+                              AllocMatrix* placement) {
+  std::vector<std::pair<int, int>> edges;
+  const auto adj = partners(graph);
+  for (int u = 0; u < static_cast<int>(adj.size()); ++u) {
+    for (const auto& [v, act] : adj[u]) {
+      if (u < v) edges.emplace_back(u, v);
+    }
+  }
+  const Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  if (found.status != EmbedStatus::kFound) return found.status;
+  *placement = placementOf(graph, chip, found);
+  return EmbedStatus::kFound;
+}
+
+AllocMatrix prefixPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit) {
+  std::vector<std::pair<int, int>> gates;
+  for (const CircuitLine& line : graph.lines) {
+    if (line.kind == CircuitLine::kGate && line.q1 != line.q2) gates.emplace_back(line.q1, line.q2);
+  }
+  // Bisection on the prefix length: `low` gates embed, `high` do not (or were not found).
+  std::size_t low = 0;
+  std::size_t high = gates.size() + 1;
+  Embedding best;
+  while (high - low > 1) {
+    const std::size_t mid = low + (high - low) / 2;
+    const std::vector<std::pair<int, int>> prefix(gates.begin(), gates.begin() + mid);
+    Embedding found = embedGraph(graph.nodeNum, prefix, chip, workLimit / 16);
+    if (found.status == EmbedStatus::kFound) {
+      low = mid;
+      best = std::move(found);
+    } else {
+      high = mid;
+    }
+  }
+  if (low == 0) return {};
+  return placementOf(graph, chip, best);
 }

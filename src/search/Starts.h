@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "chip/Chip.h"
 #include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
+#include "search/Embedding.h"
 
 // Starting placements for the search. Every one is a complete placement: each site of the
 // grid holds a distinct qubit index (filler qubits included), as mapToGrid leaves it.
@@ -40,3 +42,15 @@ AllocMatrix bandPlacement(const InterActGraph& graph, const std::vector<int>& or
 // A placement drawn from a fixed-seed generator: the same `seed` gives the same placement on
 // every platform.
 AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed);
+
+// A placement under which every two-qubit gate acts on a usable coupler of `chip`, searched with
+// embedGraph within `workLimit` units: on kFound, *placement holds it, the qubits without
+// two-qubit gates and the filler qubits on the remaining live sites in index order.
+EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
+                              AllocMatrix* placement);
+
+// A placement under which the longest prefix of the circuit that the embedding search can fit
+// acts on usable couplers only: the prefix length is found by bisection, each embedding
+// search spending at most `workLimit` / 16 units. The rest of the qubits fill the remaining
+// live sites in index order. Empty when not even the first gate's prefix embeds.
+AllocMatrix prefixPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit);
