@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the command lines that the README and docs/ show, so that the documentation cannot drift
 # from the programs and scripts. Each page gets a scratch folder laid out like a checkout: build/
-# is the build folder under test; examples/, tests/, scripts/, run.sh and test.sh are the
+# is the build folder under test; examples/, tests/, scripts/, chips/, run.sh and test.sh are the
 # sources'; docs/, bench/ and out/ are empty, so that nothing a command writes lands in the
 # sources. HOME is a scratch folder too, and GRIDSWAP_SKIP_BUILD makes the scripts use build/ as
 # it is instead of building it (they still check the packages, which are installed by then).
@@ -221,7 +221,7 @@ for page in "$source_dir"/README.md "$source_dir"/docs/*.md; do
   here=$scratch/$page_dir
   mkdir -p "$here/out" "$here/docs" "$here/bench"
   ln -s "$build_dir" "$here/build"
-  for item in examples tests scripts run.sh test.sh; do ln -s "$source_dir/$item" "$here/$item"; done
+  for item in examples tests scripts chips run.sh test.sh; do ln -s "$source_dir/$item" "$here/$item"; done
   command=""
   shown=()
   in_command=0
