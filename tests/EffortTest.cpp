@@ -14,6 +14,7 @@
 #include "Generators.h"
 #include "TestUtil.h"
 #include "check/CheckMapping.h"
+#include "chip/GeneratedChips.h"
 #include "routing/Routers.h"
 #include "search/Anneal.h"
 #include "search/EffortMap.h"
@@ -209,6 +210,36 @@ TEST_P(EffortThreads, SameBytesForAnyThreadCount) {
       EXPECT_EQ(many.circuit, one.circuit) << path << " on " << threads << " threads";
       EXPECT_EQ(many.layout, one.layout) << path << " on " << threads << " threads";
     }
+  }
+}
+
+std::string randomCircuit(std::mt19937& rng, int qubits, int gates);
+
+// On a chip with holes too: one thread and several give the same files at every level, and the
+// check holds them to the chip.
+TEST_P(EffortThreads, SameBytesForAnyThreadCountOnAChipWithHoles) {
+  const auto chip = std::make_shared<const Chip>(generatedChip(6, 6, 0.2, 0.05, 3));
+  std::mt19937 rng(5);
+  const std::string path =
+      circuitFile(randomCircuit(rng, 20, GetParam() == Effort::kMax ? 20 : 60));
+  auto map = [&](int threads) {
+    const std::string out = testutil::tempDir() + "/mapped.circ";
+    InterActGraph graph(path, chip, -1);
+    EXPECT_EQ(graph.readError, "");
+    Mapped m;
+    m.result = searchMapping(graph, planFor(GetParam(), 3), threads);
+    m.check = writeMapping(graph, m.result, out, out + ".layout", chip.get(), "holed.chip");
+    m.circuit = testutil::readFile(out);
+    m.layout = testutil::readFile(out + ".layout");
+    return m;
+  };
+  const Mapped one = map(1);
+  ASSERT_EQ(one.check.status, 0) << one.check.message;
+  // The top level's annealing is long: one other thread count is enough there.
+  for (int threads : GetParam() == Effort::kMax ? std::vector<int>{3} : std::vector<int>{2, 5}) {
+    const Mapped many = map(threads);
+    EXPECT_EQ(many.circuit, one.circuit) << threads << " threads";
+    EXPECT_EQ(many.layout, one.layout) << threads << " threads";
   }
 }
 
