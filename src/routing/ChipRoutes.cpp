@@ -33,32 +33,22 @@ void ChipInterval::find(const Chip& chip, Location a, Location b) {
   };
   meet(a);
   starts_.push_back(0);
-  // Each layer is the next distance from a; a site joins once, from the first site it meets.
-  if (chip.full()) {
-    for (int k = 1; k <= total; ++k) {
-      const std::size_t begin = starts_.back();
-      const std::size_t end = sites_.size();
-      starts_.push_back(end);
-      for (std::size_t i = begin; i < end; ++i) {
-        for (Location n : chip.neighbours(sites_[i])) {
-          if (chip.distance(n, b) == total - k && chip.distance(a, n) == k) meet(n);
-        }
-      }
-    }
-    starts_.push_back(sites_.size());
-    return;
-  }
   // On a chip with holes both distances come from the table rows of a and b.
-  const std::uint16_t* fromA = chip.distancesFrom(chip.rankOf(a));
-  const std::uint16_t* fromB = chip.distancesFrom(chip.rankOf(b));
+  const std::uint16_t* fromA = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(a));
+  const std::uint16_t* fromB = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(b));
+  auto between = [&](Location n, int k) {
+    if (!fromA) return chip.distance(n, b) == total - k && chip.distance(a, n) == k;
+    const int r = chip.rankOf(n);
+    return fromB[r] == total - k && fromA[r] == k;
+  };
+  // Each layer is the next distance from a; a site joins once, from the first site it meets.
   for (int k = 1; k <= total; ++k) {
     const std::size_t begin = starts_.back();
     const std::size_t end = sites_.size();
     starts_.push_back(end);
     for (std::size_t i = begin; i < end; ++i) {
       for (Location n : chip.neighbours(sites_[i])) {
-        const int r = chip.rankOf(n);
-        if (fromB[r] == total - k && fromA[r] == k) meet(n);
+        if (between(n, k)) meet(n);
       }
     }
   }
