@@ -84,6 +84,17 @@ void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool
   }
 }
 
+int ChipRouteTree::travellerGates(const Chip& chip, const LookaheadSet& look, Location at) const {
+  if (traveller_ < 0) return 0;
+  int sum = 0;
+  const std::vector<int>& partners = look.partners[traveller_];
+  for (std::size_t i = 0; i < partners.size(); ++i) {
+    const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller_][i];
+    sum += w * chip.distance(at, look.sites[partners[i]]);
+  }
+  return sum;
+}
+
 int ChipRouteTree::weight(const Chip& chip, const LookaheadSet& look, int i, Location from) const {
   const Cell& cell = cells_[i];
   if (cell.look < 0) return 0;
@@ -104,7 +115,8 @@ int ChipRouteTree::weight(const Chip& chip, const LookaheadSet& look, int i, Loc
 }
 
 void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool fromStart,
-                          Location start, Location far, bool isTall, const LookaheadSet& look) {
+                          bool entries, Location start, Location far, bool isTall,
+                          const LookaheadSet& look) {
   if (width_ != chip.width() || height_ != chip.height()) {
     width_ = chip.width();
     height_ = chip.height();
@@ -139,6 +151,7 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
     }
   }
   layerStart.push_back(cells_.size());
+  if (entries && !cells_.empty()) cells_[0].arrival = travellerGates(chip, look, start);
   for (std::size_t k = 0; k < look.qubits.size(); ++k) {
     if (!look.placed[k] || look.sites[k] == start) continue;
     const int i = cellOf(look.sites[k]);
@@ -150,6 +163,7 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
     for (std::size_t i = layerStart[k]; i < layerStart[k + 1]; ++i) {
       Cell& cell = cells_[i];
       int best = INT_MAX;
+      int bestArrival = INT_MAX;
       for (Location p : chip.neighbours(cell.site)) {
         // A neighbour lies on the grid, so its index needs no bounds check.
         const int pi = index_[static_cast<std::size_t>(p.y) * width_ + p.x];
@@ -161,8 +175,15 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
           best = value;
           cell.parent = pi;
         }
+        if (entries && (cells_[pi].arrival < bestArrival ||
+                        (cells_[pi].arrival == bestArrival &&
+                         cells_[pi].order < cells_[cell.entry].order))) {
+          bestArrival = cells_[pi].arrival;
+          cell.entry = pi;
+        }
       }
       cell.cost = best;
+      if (entries) cell.arrival = best + travellerGates(chip, look, cell.site);
       const Cell& parent = cells_[cell.parent];
       if (masks_) {
         cell.moved = parent.moved;
@@ -199,32 +220,9 @@ void routeOfChipB(const ChipRouteTree& fromB, Location b, Location meet, Locatio
 
 }  // namespace
 
-Location ChipMeetingSearch::endOfB(const Chip& chip, const LookaheadSet& look, Location b,
-                                   Location meet) {
+Location ChipMeetingSearch::endOfB(const Chip& chip, Location b, Location meet) {
   if (chip.distance(b, meet) <= 1) return b;
-  // A route through an entry costs its tree weights on top of the cost with b's qubit on that
-  // entry and every other qubit in place; of that, only the gates of b's qubit differ.
-  const int traveller = fromB_.traveller();
-  const int layer = fromB_.layerOf(meet) - 1;
-  Location best{-1, -1};
-  int bestCost = INT_MAX;
-  for (Location e : chip.neighbours(meet)) {
-    const int at = fromB_.cellAt(e);
-    if (at < 0 || fromB_.layerOfCell(at) != layer) continue;
-    int cost = fromB_.costOfCell(at);
-    if (traveller >= 0) {
-      const std::vector<int>& partners = look.partners[traveller];
-      for (std::size_t i = 0; i < partners.size(); ++i) {
-        const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller][i];
-        cost += w * chip.distance(e, look.sites[partners[i]]);
-      }
-    }
-    if (cost < bestCost || (cost == bestCost && fromB_.before(e, best))) {
-      bestCost = cost;
-      best = e;
-    }
-  }
-  return best;
+  return fromB_.entryOf(meet);
 }
 
 double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool isTall,
@@ -233,8 +231,8 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
   interval_.find(chip, a, b);
   chipMeetingSites(interval_, a, b, isTall, candidates_);
   if (candidates_.empty()) throw InconsistentSwapPath();
-  fromA_.build(chip, interval_, true, a, b, isTall, look);
-  fromB_.build(chip, interval_, false, b, a, isTall, look);
+  fromA_.build(chip, interval_, true, false, a, b, isTall, look);
+  fromB_.build(chip, interval_, false, true, b, a, isTall, look);
   const int travellerA = fromA_.traveller();
   const int travellerB = fromB_.traveller();
   double bestCost = 2147483647.0;
@@ -243,7 +241,7 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
   Location chosenEndB = b;
   for (std::size_t c = 0; c < candidates_.size(); ++c) {
     const Location meet = candidates_[c];
-    const Location endB = endOfB(chip, look, b, meet);
+    const Location endB = endOfB(chip, b, meet);
     // a's route and b's route share no site, so each moves the qubits of its own route only.
     where_ = look.sites;
     if (travellerA >= 0) where_[travellerA] = meet;

@@ -52,7 +52,10 @@ class ChipRouteTree {
  public:
   // Builds the tree over the interval of `start` and `far`, found from `start` (fromStart) or
   // from `far`.
-  void build(const Chip& chip, const ChipInterval& interval, bool fromStart, Location start,
+  // With `entries` each site also keeps the one it is entered from on the first route to it
+  // that is cheapest once the traveller stands on the entered-from site (entryOf).
+  void build(const Chip& chip, const ChipInterval& interval, bool fromStart, bool entries,
+             Location start,
              Location far, bool isTall, const LookaheadSet& look);
   // Position in the look-ahead set of the qubit on the start, or -1.
   int traveller() const { return traveller_; }
@@ -87,6 +90,9 @@ class ChipRouteTree {
   int cellAt(Location c) const { return index_[static_cast<std::size_t>(c.y) * width_ + c.x]; }
   int layerOfCell(int i) const { return cells_[i].layer; }
   int costOfCell(int i) const { return cells_[i].cost; }
+  // For a tree built with entries: the site before `c` on the route that ends with the
+  // traveller beside `c` most cheaply, the route first in step order among equals.
+  Location entryOf(Location c) const { return cells_[cells_[cellAt(c)].entry].site; }
   // The distance from the start of a site of the tree, or -1 for a site it does not reach.
   int layerOf(Location c) const {
     const int i = cellOf(c);
@@ -103,11 +109,15 @@ class ChipRouteTree {
     int order = 0;            // position of its route among the routes of its layer, in step order
     int look = -1;            // look-ahead position of the qubit on it, or -1
     std::uint64_t moved = 0;  // look-ahead qubits its route moves, as bits (with masks_)
+    int arrival = 0;          // with entries: its cost plus the traveller's gates from it
+    int entry = -1;           // with entries: the cheapest cell it is entered from
   };
   int cellOf(Location c) const {
     if (c.x < 0 || c.y < 0 || c.x >= width_ || c.y >= height_) return -1;
     return index_[static_cast<std::size_t>(c.y) * width_ + c.x];
   }
+  // The summed distance of the traveller's look-ahead gates with the traveller on `at`.
+  int travellerGates(const Chip& chip, const LookaheadSet& look, Location at) const;
   // The entry weight of cell i entered from site `from`.
   int weight(const Chip& chip, const LookaheadSet& look, int i, Location from) const;
 
@@ -133,7 +143,7 @@ class ChipMeetingSearch {
 
  private:
   // The site before `meet` on b's first cheapest route to it (b when b is at most a step away).
-  Location endOfB(const Chip& chip, const LookaheadSet& look, Location b, Location meet);
+  Location endOfB(const Chip& chip, Location b, Location meet);
 
   ChipInterval interval_;
   ChipRouteTree fromA_;
