@@ -261,6 +261,23 @@ TEST(ChipRefusal, FillersTakeOnlyTheLargestGroup) {
   EXPECT_EQ(model.emptyPlacement()[0][5], kNoSite);
 }
 
+TEST(ChipRefusal, QubitsOutsideTheLargestGroupStayUnusedAndTheMappingChecks) {
+  MapOptions options;
+  options.chip = splitChip();
+  MapNames names;
+  names.source = "IN.qasm";
+  names.mapped = "OUT.mapped.circ";
+  const MapResult r = mapQasm(
+      "OPENQASM 2.0;\ninclude \"qelib1.inc\";\nqreg q[3];\ncx q[0],q[2];\ncx q[1],q[2];\ncx "
+      "q[0],q[1];\n",
+      names, options);
+  EXPECT_EQ(r.verification.rfind("OK: 3 two-qubit gates", 0), 0u) << r.verification;
+  // The separate pair on column 5 holds no qubit: "." in both rows.
+  for (const std::string& row : testutil::splitLines(r.layout))
+    EXPECT_EQ(row.substr(row.size() - 2), ". ") << row;
+  EXPECT_EQ(replay::walkBack(r, options.chip.get()), r.swaps);
+}
+
 TEST(ChipRefusal, AProgramTooLargeForTheChipBeforeAnyWork) {
   MapOptions options;
   options.chip =

@@ -20,7 +20,8 @@ CheckResult checkFitsChip(const MappedCircuit& circuit, const Chip& chip) {
             circuit.layoutPath, y + 1,
             where + " holds site " + circuit.qubits[site] + ", but the chip has no qubit there");
       }
-      if (site < 0 && chip.live(Location{x, y})) {
+      // A mapping fills the chip's largest group of joined qubits; the others stay unused.
+      if (site < 0 && chip.usable(Location{x, y})) {
         return faultAt(circuit.layoutPath, y + 1,
                        where + " is \".\", but the chip has qubit " +
                            std::to_string(chip.deviceIndex(Location{x, y})) + " there");
