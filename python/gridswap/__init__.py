@@ -59,12 +59,11 @@ class Chip:
 
     @classmethod
     def from_file(cls, path: Union[str, "os.PathLike[str]"]) -> "Chip":
-        """Reads a chip file ("qubit INDEX X Y" and "no-coupler A B" lines)."""
-        reader = getattr(_core, "read_chip", None)
-        if reader is None:
-            raise NotImplementedError("Chip files cannot be read by this build")
+        """Reads a chip file ("qubit INDEX X Y" and "no-coupler A B" lines, docs/chips.md).
+        Raises OSError ("Cannot open file: PATH") for a file that cannot be opened, ValueError
+        with the reader's "FILE:LINE: what" message for a malformed one."""
         chip = cls.__new__(cls)
-        chip._set(reader(os.fspath(path)))
+        chip._set(_core.read_chip(os.fspath(path)))
         return chip
 
     @property

@@ -20,6 +20,7 @@
 #include "check/MappedCircuit.h"
 #include "check/TextLines.h"
 #include "chip/Chip.h"
+#include "chip/ChipReader.h"
 #include "draw/DrawTool.h"
 #include "driver/Cancel.h"
 #include "qasm/QasmError.h"
@@ -250,6 +251,23 @@ NB_MODULE(_core, m) {
       },
       "Builds a chip from (index, x, y) qubits and no-coupler pairs: (width, height, full, "
       "qubits, no_couplers), or ValueError with the chip's message.");
+
+  m.def(
+      "read_chip",
+      [](const std::string& path) {
+        try {
+          return chipFields(readChip(path));
+        } catch (const ChipError& e) {
+          const std::string line = e.what();
+          if (line.rfind("Cannot open file: ", 0) == 0) {
+            PyErr_SetString(PyExc_OSError, line.c_str());
+            throw nb::python_error();
+          }
+          throw nb::value_error(line.c_str());
+        }
+      },
+      "Reads a chip file: its fields as chip_fields gives them; OSError for a file that cannot "
+      "be opened, ValueError with the reader's message for a malformed one.");
 
   m.def(
       "grid_fields", [](int width, int height) { return chipFields(Chip::grid(width, height)); },

@@ -14,7 +14,7 @@ import time
 import pytest
 
 import gridswap
-from conftest import IGNORE_MEASURE, PROGRAMS, program
+from conftest import IGNORE_MEASURE, PROGRAMS, ROOT, program
 
 HEAD = 'OPENQASM 2.0;\ninclude "qelib1.inc";\n'
 
@@ -148,6 +148,20 @@ def test_mapping_and_chip_pickle_and_draw():
     chip = gridswap.Chip(qubits={0: (0, 0), 1: (1, 0), 2: (0, 1)}, no_couplers=[(0, 1)])
     again = pickle.loads(pickle.dumps(chip))
     assert again == chip and again.couplers() == [(0, 2)] and not again.full
+
+
+def test_chip_files_read_as_the_reader_reads_them(tmp_path):
+    chip = gridswap.Chip.from_file(ROOT / "chips" / "grid6x6-two-dead.chip")
+    assert (chip.width, chip.height, len(chip.qubits), len(chip.couplers())) == (6, 6, 34, 53)
+    assert 6 not in chip.qubits and chip.qubits[7] == (1, 1) and not chip.full
+    assert gridswap.Chip.from_file(ROOT / "chips" / "sycamore54.chip") == pickle.loads(
+        pickle.dumps(gridswap.Chip.from_file(ROOT / "chips" / "sycamore54.chip")))
+    (tmp_path / "bad.chip").write_text("qubit 0 0 0\nqubit 0 1 0\n")
+    with pytest.raises(ValueError, match=r"bad\.chip:2: "):
+        gridswap.Chip.from_file(tmp_path / "bad.chip")
+    with pytest.raises(OSError) as caught:
+        gridswap.Chip.from_file(tmp_path / "none.chip")
+    assert str(caught.value) == f"Cannot open file: {tmp_path / 'none.chip'}"
 
 
 def _threads():
