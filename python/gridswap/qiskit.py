@@ -8,7 +8,7 @@ one's own, with the effort level as an argument.
 
 from __future__ import annotations
 
-from typing import Optional, Tuple, Union
+from typing import List, Optional, Tuple, Union
 
 from qiskit import qasm2
 from qiskit.circuit import IfElseOp, QuantumCircuit
@@ -21,6 +21,7 @@ from qiskit.transpiler.preset_passmanagers.plugin import PassManagerStagePlugin
 
 from . import Chip, Mapping, map as _map
 from ._grid import NotAGrid, recognise
+from ._qiskit_text import routed, to_qasm
 
 __all__ = ["GridswapLayout", "GridswapRouting", "GridswapLayoutPlugin", "GridswapRoutingPlugin",
            "chip_of"]
@@ -78,19 +79,27 @@ def _flat_conditions(circuit: QuantumCircuit) -> QuantumCircuit:
 
 
 def _map_dag(dag: DAGCircuit, chip: Chip, window: int, effort: str,
-             threads: Optional[int]) -> Mapping:
-    """Maps the circuit of a DAG, its qubits in DAG order as logical qubits 0, 1, ..."""
+             threads: Optional[int]) -> Tuple[Mapping, QuantumCircuit, Optional[List[int]]]:
+    """Maps the circuit of a DAG, its qubits in DAG order as logical qubits 0, 1, ...: the
+    mapping, the circuit in the order mapped, and each instruction's two-qubit gates in
+    gridswap's import (None when the circuit went through Qiskit's OpenQASM exporter)."""
     if dag.num_qubits() > len(chip.qubits):
         raise TranspilerError(
             f"gridswap: {dag.num_qubits()} qubits do not fit on a chip of {len(chip.qubits)}")
-    text = qasm2.dumps(_flat_conditions(dag_to_circuit(dag, copy_operations=False)))
     if not chip.full:
         raise TranspilerError("gridswap: chips with missing qubits or couplers cannot be mapped yet")
+    circuit = dag_to_circuit(dag, copy_operations=False)
+    converted = to_qasm(circuit)
+    if converted is None:
+        text, gates = qasm2.dumps(_flat_conditions(circuit)), None
+    else:
+        text, gates = converted
     try:
-        return _map(text, chip, window=window, effort=effort, threads=threads,
-                    name="circuit.qasm")
+        mapping = _map(text, chip, window=window, effort=effort, threads=threads,
+                       name="circuit.qasm")
     except ValueError as e:
         raise TranspilerError(f"gridswap: {e}") from None
+    return mapping, circuit, gates
 
 
 class GridswapLayout(AnalysisPass):
@@ -107,12 +116,13 @@ class GridswapLayout(AnalysisPass):
 
     def run(self, dag: DAGCircuit) -> None:
         chip = chip_of(self.coupling_map)
-        mapping = _map_dag(dag, chip, self.window, self.effort, self.threads)
+        mapping, circuit, gates = _map_dag(dag, chip, self.window, self.effort, self.threads)
         layout = Layout({dag.qubits[k]: d for k, d in mapping.initial_placement.items()})
         for qreg in dag.qregs.values():
             layout.add_register(qreg)
         self.property_set["layout"] = layout
-        self.property_set[_KEPT] = (layout, mapping, chip)
+        placed = {q: p for q, p in layout.get_virtual_bits().items()}
+        self.property_set[_KEPT] = (placed, len(dag.op_nodes()), mapping, chip, circuit, gates)
 
 
 class GridswapRouting(TransformationPass):
@@ -131,13 +141,14 @@ class GridswapRouting(TransformationPass):
     def run(self, dag: DAGCircuit) -> DAGCircuit:
         kept = self.property_set[_KEPT]
         layout = self.property_set["layout"]
-        if kept is not None and kept[0] is layout:
-            _, mapping, chip = kept
-            # Logical qubit k stood on device initial_placement[k]: DAG qubit of that index.
+        if kept is not None and layout is not None and kept[1] == len(dag.op_nodes()) and all(
+                layout[q] == p for q, p in kept[0].items()):
+            # The circuit the layout pass mapped, laid out as it chose: route as it mapped.
+            _, _, mapping, chip, circuit, gates = kept
             start = dict(mapping.initial_placement)
         else:
             chip = chip_of(self.coupling_map)
-            mapping = _map_dag(dag, chip, self.window, self.effort, self.threads)
+            mapping, circuit, gates = _map_dag(dag, chip, self.window, self.effort, self.threads)
             start = dict(mapping.initial_placement)
             if layout is not None:
                 moved = Layout()
@@ -146,25 +157,28 @@ class GridswapRouting(TransformationPass):
                 for qreg in layout.get_registers():
                     moved.add_register(qreg)
                 self.property_set["layout"] = moved
-        routed = qasm2.loads(mapping.qasm, custom_instructions=qasm2.LEGACY_CUSTOM_INSTRUCTIONS)
         if dag.num_qubits() < len(chip.qubits):
             raise TranspilerError("gridswap routes circuits laid out on every qubit of the chip")
         out = dag_to_circuit(dag.copy_empty_like(), copy_operations=False)
-        qubits = [out.qubits[chip.device_of_grid(g)] for g in range(len(routed.qubits))]
-        bits = {}
-        for creg in out.cregs:
-            for i, bit in enumerate(creg):
-                bits[(creg.name, i)] = bit
-        clbits = [bits[(creg.name, i)] for creg in routed.cregs for i in range(len(creg))]
-        out.compose(routed, qubits=qubits, clbits=clbits, inplace=True, copy=False)
+        if gates is None or not routed(circuit, gates, out, start, mapping.swaps,
+                                       mapping.swap_gates):
+            # The mapped program as gridswap exported it, on the chip's qubits.
+            out = dag_to_circuit(dag.copy_empty_like(), copy_operations=False)
+            program = qasm2.loads(mapping.qasm,
+                                  custom_instructions=qasm2.LEGACY_CUSTOM_INSTRUCTIONS)
+            qubits = [out.qubits[chip.device_of_grid(g)] for g in range(len(program.qubits))]
+            bits = {}
+            for creg in out.cregs:
+                for i, bit in enumerate(creg):
+                    bits[(creg.name, i)] = bit
+            clbits = [bits[(creg.name, i)] for creg in program.cregs for i in range(len(creg))]
+            out.compose(program, qubits=qubits, clbits=clbits, inplace=True, copy=False)
         final = self.property_set["final_layout"]
-        moves = Layout({out.qubits[start[k]]: mapping.final_placement[k] for k in start})
-        # Filler qubits stay where they are unless SWAPs moved them: complete the permutation.
-        ends = set(moves.get_physical_bits())
-        free = [p for p in range(len(out.qubits)) if p not in ends]
-        for q in out.qubits:
-            if q not in moves.get_virtual_bits():
-                moves[q] = free.pop(0)
+        # Where the qubit on each physical qubit ends, fillers included: the SWAPs replayed.
+        ends = list(range(len(out.qubits)))  # physical now -> physical it started on
+        for a, b in mapping.swaps:
+            ends[a], ends[b] = ends[b], ends[a]
+        moves = Layout({out.qubits[begin]: now for now, begin in enumerate(ends)})
         self.property_set["final_layout"] = moves if final is None else final.compose(moves, dag.qubits)
         return circuit_to_dag(out, copy_operations=False)
 

@@ -205,6 +205,17 @@ NB_MODULE(_core, m) {
       "Maps an OpenQASM 2.0 program as gridswap-qasm map does; a dict of the result's fields.");
 
   m.def(
+      "two_qubit_gates",
+      [](const std::string& source) {
+        try {
+          return importQasm(source, "gate.qasm", ImportOptions()).twoQubitGates;
+        } catch (const QasmError& e) {
+          throw nb::value_error(qasmMessage(e, "gate.qasm").c_str());
+        }
+      },
+      "The two-qubit gates the import makes of an OpenQASM 2.0 program.");
+
+  m.def(
       "check_text",
       [](const std::string& inputName, const std::string& inputText, const std::string& mappedName,
          const std::string& mappedText, const std::string& layoutName,

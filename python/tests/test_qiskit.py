@@ -12,6 +12,7 @@ from qiskit.transpiler import CouplingMap, PassManager, Target, TranspilerError
 from qiskit.transpiler.passes import CheckMap
 
 import gridswap
+import gridswap.qiskit
 from gridswap.qiskit import GridswapLayout, GridswapRouting, chip_of
 from conftest import program
 
@@ -106,6 +107,25 @@ def test_target_of_a_grid_device():
     assert _equivalent(qc, out)
 
 
+def test_routing_writes_the_layout_stages_mapping_without_mapping_again(monkeypatch):
+    calls = []
+    real = gridswap.qiskit._map
+    monkeypatch.setattr(gridswap.qiskit, "_map", lambda *a, **k: calls.append(1) or real(*a, **k))
+    qc = QuantumCircuit.from_qasm_file(str(program("qasmbench-qft_n18.qasm")))
+    coupling = CouplingMap.from_grid(4, 5)
+    kept = {}
+    out = transpile(qc, coupling_map=coupling, layout_method="gridswap",
+                    routing_method="gridswap", optimization_level=0,
+                    callback=lambda property_set, **_: kept.update(
+                        mapping=property_set["gridswap_mapping"]))
+    assert len(calls) == 1 and _mapped(out, coupling)
+    # The circuit's own instructions, with gridswap's SWAPs between them.
+    swaps = kept["mapping"][2].cost_u
+    ops = out.count_ops()
+    assert ops.pop("swap") == swaps + qc.count_ops().get("swap", 0)
+    assert ops == {k: v for k, v in qc.count_ops().items() if k != "swap"}
+
+
 def test_routing_alone_keeps_the_unitary_after_another_layout():
     qc = _random_circuit(7, 40, 11)
     coupling = CouplingMap.from_grid(3, 3)
@@ -123,7 +143,7 @@ def test_effort_is_reachable_from_the_pass():
     for effort in ("default", "more"):
         pm = PassManager([GridswapLayout(coupling, effort=effort)])
         pm.run(qc)
-        kept = pm.property_set["gridswap_mapping"][1]
+        kept = pm.property_set["gridswap_mapping"][2]
         swaps[effort] = kept.cost_u
         assert kept.effort == effort
     assert swaps["more"] <= swaps["default"]
