@@ -9,7 +9,7 @@ if [ ! -x "$dir/python-venv/bin/python" ]; then
   echo "No Python environment in $dir: run scripts/python_env.sh $dir" >&2
   exit 1
 fi
-GRIDSWAP_BUILD="$dir" "$dir/python-venv/bin/python" -m pytest -q -p no:cacheprovider python/tests "$@"
+PYTHONDONTWRITEBYTECODE=1 GRIDSWAP_BUILD="$dir" "$dir/python-venv/bin/python" -m pytest -q -p no:cacheprovider python/tests "$@"
 status=$?
 [ $status -eq 5 ] && echo "pytest collected no tests" >&2
 exit $status
