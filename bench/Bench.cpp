@@ -28,7 +28,7 @@
 #include "driver/Driver.h"
 #include "driver/Trials.h"
 #include "driver/Workers.h"
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "reference/ReferenceVersions.h"
 
 namespace fs = std::filesystem;

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "search/EffortMap.h"
 #include "search/EffortSearch.h"
 #include "search/GeneratedCircuits.h"

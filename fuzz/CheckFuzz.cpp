@@ -13,7 +13,7 @@
 #include <string>
 
 #include "check/CheckMapping.h"
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 
 namespace {
 

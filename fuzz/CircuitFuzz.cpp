@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "driver/TrialRunner.h"
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "reference/ReferenceVersions.h"
 
 namespace {

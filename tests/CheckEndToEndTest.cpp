@@ -39,7 +39,8 @@ TEST(CheckProgram, UsageErrorExitsTwo) {
   const testutil::RunResult r = runCheck({kCheckDir + "small.circ"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out,
-            "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>] (2 or 3 file "
+            "Usage: gridswap-check [--chip FILE] <input circuit> <mapped circuit> [<layout file>] "
+            "(2 or 3 file "
             "names expected, not 1)\n");
 }
 

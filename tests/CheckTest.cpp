@@ -201,7 +201,8 @@ TEST(CheckCommand, WrongArgumentCountPrintsUsage) {
     const CheckResult result = runCheckCommand(args);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.message,
-              "Usage: gridswap-check <input circuit> <mapped circuit> [<layout file>] (2 or 3 "
+              "Usage: gridswap-check [--chip FILE] <input circuit> <mapped circuit> [<layout "
+              "file>] (2 or 3 "
               "file names expected, not " +
                   std::to_string(args.size()) + ")");
   }

@@ -97,31 +97,32 @@ TEST_P(ProgramConventions, UsageErrorIsOneUsageLineOnStandardErrorWithStatusTwo)
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, ProgramConventions,
-    testing::Values(ProgramCase{"Check",
-                                GRIDSWAP_CHECK_BIN,
-                                {},
-                                "gridswap-check <input circuit> <mapped circuit> [<layout file>]",
-                                {"a"}},
-                    ProgramCase{"Qasm",
-                                GRIDSWAP_QASM_BIN,
-                                {},
-                                "gridswap-qasm map|import|export [options] FILE...",
-                                {"convert"}},
-                    ProgramCase{"QasmMap",
-                                GRIDSWAP_QASM_BIN,
-                                {"map"},
-                                "gridswap-qasm map [options] IN.qasm OUT.qasm",
-                                {"--frob", "a", "b"}},
-                    ProgramCase{"QasmImport",
-                                GRIDSWAP_QASM_BIN,
-                                {"import"},
-                                "gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ",
-                                {"a", "b", "c"}},
-                    ProgramCase{"QasmExport",
-                                GRIDSWAP_QASM_BIN,
-                                {"export"},
-                                "gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm",
-                                {"a"}}),
+    testing::Values(
+        ProgramCase{"Check",
+                    GRIDSWAP_CHECK_BIN,
+                    {},
+                    "gridswap-check [--chip FILE] <input circuit> <mapped circuit> [<layout file>]",
+                    {"a"}},
+        ProgramCase{"Qasm",
+                    GRIDSWAP_QASM_BIN,
+                    {},
+                    "gridswap-qasm map|import|export [options] FILE...",
+                    {"convert"}},
+        ProgramCase{"QasmMap",
+                    GRIDSWAP_QASM_BIN,
+                    {"map"},
+                    "gridswap-qasm map [options] IN.qasm OUT.qasm",
+                    {"--frob", "a", "b"}},
+        ProgramCase{"QasmImport",
+                    GRIDSWAP_QASM_BIN,
+                    {"import"},
+                    "gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ",
+                    {"a", "b", "c"}},
+        ProgramCase{"QasmExport",
+                    GRIDSWAP_QASM_BIN,
+                    {"export"},
+                    "gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm",
+                    {"a"}}),
     [](const testing::TestParamInfo<ProgramCase>& info) { return info.param.name; });
 
 // The usage error of the top level names the commands; its help lists all three.
@@ -134,7 +135,8 @@ TEST(QasmProgram, TopLevelUsageNamesTheCommands) {
   const std::string help = runQasm({"--help"}).out;
   EXPECT_NE(help.find("gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ"),
             std::string::npos);
-  EXPECT_NE(help.find("gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm"), std::string::npos);
+  EXPECT_NE(help.find("gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm"),
+            std::string::npos);
 }
 
 // --- import -------------------------------------------------------------------------------

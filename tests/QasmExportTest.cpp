@@ -8,7 +8,7 @@
 #include "TestUtil.h"
 #include "check/CheckMapping.h"
 #include "check/MappedCircuit.h"
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"

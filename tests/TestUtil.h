@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 
 // Helpers shared by the test suites.
 namespace testutil {

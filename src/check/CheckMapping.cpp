@@ -3,19 +3,27 @@
 #include <map>
 #include <set>
 
+#include "check/ChipFit.h"
 #include "check/Mnemonics.h"
 #include "check/SitePlacement.h"
 #include "check/TextLines.h"
+#include "chip/Chip.h"
 
-const char kCheckUsage[] = "gridswap-check <input circuit> <mapped circuit> [<layout file>]";
+const char kCheckUsage[] =
+    "gridswap-check [--chip FILE] <input circuit> <mapped circuit> [<layout file>]";
 
 namespace {
 
 // Walks the input circuit and the mapped circuit side by side, replaying the inserted SWAPs.
 class Walk {
  public:
-  Walk(const InputCircuit& input, const MappedCircuit& mapped)
-      : input_(input), mapped_(mapped), placement_(static_cast<int>(mapped.qubits.size())) {}
+  Walk(const InputCircuit& input, const MappedCircuit& mapped, const Chip* chip,
+       const std::string& chipName)
+      : input_(input),
+        mapped_(mapped),
+        chip_(chip),
+        chipName_(chipName),
+        placement_(static_cast<int>(mapped.qubits.size())) {}
 
   // Checks every line; on success the result carries the summary line.
   CheckResult run();
@@ -39,6 +47,8 @@ class Walk {
 
   const InputCircuit& input_;
   const MappedCircuit& mapped_;
+  const Chip* chip_;             // the chip mapped onto, or null for the layout's full grid
+  const std::string& chipName_;  // how the summary names the chip
   SitePlacement placement_;
   std::set<std::string> declared_;
   std::size_t next_ = 0;
@@ -57,7 +67,7 @@ CheckResult Walk::expected(const std::string& what, const InputLine& line) const
 }
 
 CheckResult Walk::checkAdjacent(const MappedLine& record) const {
-  return checkAdjacentSites(mapped_, record);
+  return checkAdjacentSites(mapped_, record, chip_);
 }
 
 CheckResult Walk::takeSwaps() {
@@ -177,7 +187,9 @@ CheckResult Walk::checkLine(const InputLine& line) {
 }
 
 CheckResult Walk::run() {
-  CheckResult result = checkDeclarations();
+  CheckResult result = chip_ ? checkFitsChip(mapped_, *chip_) : CheckResult();
+  if (!result.ok()) return result;
+  result = checkDeclarations();
   if (!result.ok()) return result;
   for (const InputLine& line : input_.lines) {
     result = checkLine(line);
@@ -187,40 +199,47 @@ CheckResult Walk::run() {
     return faultAt(mapped_.path, extra->number,
                    "unexpected line " + quoted(extra->text) + " after the end of the input");
   }
+  const int qubits = chip_ ? chip_->liveCount() : 0;
+  const std::string where =
+      chip_ ? "chip " + chipName_ + " (" + std::to_string(qubits) +
+                  (qubits == 1 ? " qubit), " : " qubits), ")
+            : "grid " + std::to_string(mapped_.width) + "x" + std::to_string(mapped_.height) + ", ";
   result.message = "OK: " + std::to_string(gates_) +
                    (gates_ == 1 ? " two-qubit gate, " : " two-qubit gates, ") +
                    std::to_string(mapped_.swapCount) +
-                   (mapped_.swapCount == 1 ? " SWAP inserted, grid " : " SWAPs inserted, grid ") +
-                   std::to_string(mapped_.width) + "x" + std::to_string(mapped_.height) + ", " +
+                   (mapped_.swapCount == 1 ? " SWAP inserted, " : " SWAPs inserted, ") + where +
                    (mapped_.restored() ? "restored" : "not restored");
   return result;
 }
 
 }  // namespace
 
-CheckResult checkMapped(const InputCircuit& input, const MappedCircuit& mapped) {
-  return Walk(input, mapped).run();
+CheckResult checkMapped(const InputCircuit& input, const MappedCircuit& mapped, const Chip* chip,
+                        const std::string& chipName) {
+  return Walk(input, mapped, chip, chipName).run();
 }
 
 CheckResult checkMapping(const std::string& inputPath, const std::string& mappedPath,
-                         const std::string& layoutPath) {
+                         const std::string& layoutPath, const Chip* chip,
+                         const std::string& chipName) {
   InputCircuit input;
   CheckResult result = readInputCircuit(inputPath, &input);
   if (!result.ok()) return result;
   MappedCircuit mapped;
   result = readMappedCircuit(mappedPath, layoutPath, &mapped);
   if (!result.ok()) return result;
-  return checkMapped(input, mapped);
+  return checkMapped(input, mapped, chip, chipName);
 }
 
 CheckResult checkMappingText(const std::string& inputPath, const std::string& inputText,
                              const std::string& mappedPath, const std::string& mappedText,
-                             const std::string& layoutPath, const std::string& layoutText) {
+                             const std::string& layoutPath, const std::string& layoutText,
+                             const Chip* chip, const std::string& chipName) {
   InputCircuit input;
   readInputCircuitLines(inputPath, textLines(inputText), &input);
   MappedCircuit mapped;
   const CheckResult result = readMappedCircuitLines(mappedPath, textLines(mappedText), layoutPath,
                                                     textLines(layoutText), &mapped);
   if (!result.ok()) return result;
-  return checkMapped(input, mapped);
+  return checkMapped(input, mapped, chip, chipName);
 }

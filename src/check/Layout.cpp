@@ -46,6 +46,9 @@ CheckResult readLayoutLines(const std::string& path, const std::vector<std::stri
                          countOfNames(layout->width));
     }
     for (const std::string& name : fields) {
+      layout->names.push_back(name);
+      layout->lineOf.push_back(lineNo);
+      if (name == kNoQubit) continue;
       auto seen = firstLine.find(name);
       if (seen != firstLine.end()) {
         return faultAt(path, lineNo,
@@ -53,8 +56,6 @@ CheckResult readLayoutLines(const std::string& path, const std::vector<std::stri
                            std::to_string(seen->second) + ")");
       }
       firstLine[name] = lineNo;
-      layout->names.push_back(name);
-      layout->lineOf.push_back(lineNo);
     }
   }
   layout->height = static_cast<int>(lines.size());

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "chip/Chip.h"
+
 #include "check/Layout.h"
 #include "check/Mnemonics.h"
 #include "check/SitePlacement.h"
@@ -133,18 +135,36 @@ CheckResult readRecords(const std::vector<std::string>& lines, MappedCircuit* ci
   return CheckResult();
 }
 
-// Checks that the layout names exactly the header's qubits.
+// Whether a layout entry marks a position with no qubit: "." does, unless the header declares
+// a qubit of that name, as circuits mapped onto full grids may.
+bool holdsNoQubit(const std::string& name, const MappedCircuit& circuit) {
+  return name == kNoQubit && !circuit.indexOf.count(kNoQubit);
+}
+
+// Checks that the layout names exactly the header's qubits, besides its "." positions.
 CheckResult matchLayoutToHeader(const Layout& layout, const MappedCircuit& circuit) {
+  std::size_t named = 0;
+  int dotLine = 0;  // the line of the qubit named "." when the header declares one
   for (std::size_t k = 0; k < layout.names.size(); ++k) {
+    if (holdsNoQubit(layout.names[k], circuit)) continue;
+    if (layout.names[k] == kNoQubit) {
+      if (dotLine > 0) {
+        return faultAt(circuit.layoutPath, layout.lineOf[k],
+                       "qubit \".\" appears twice (first on line " + std::to_string(dotLine) + ")");
+      }
+      dotLine = layout.lineOf[k];
+    }
     if (!circuit.indexOf.count(layout.names[k])) {
       return faultAt(circuit.layoutPath, layout.lineOf[k],
                      quoted(layout.names[k]) + " is not declared in the mapped circuit's header");
     }
+    ++named;
   }
-  if (layout.names.size() < circuit.qubits.size()) {
+  if (named < circuit.qubits.size()) {
     std::vector<bool> inLayout(circuit.qubits.size(), false);
-    for (const std::string& name : layout.names)
-      inLayout[circuit.indexOf.at(name)] = true;
+    for (const std::string& name : layout.names) {
+      if (!holdsNoQubit(name, circuit)) inLayout[circuit.indexOf.at(name)] = true;
+    }
     for (std::size_t q = 0; q < circuit.qubits.size(); ++q) {
       if (!inLayout[q]) {
         return faultAt(circuit.path, circuit.qubitLine[q],
@@ -165,15 +185,22 @@ std::string positionText(GridPos p) {
   return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
 }
 
-CheckResult checkAdjacentSites(const MappedCircuit& circuit, const MappedLine& record) {
+CheckResult checkAdjacentSites(const MappedCircuit& circuit, const MappedLine& record,
+                               const Chip* chip) {
   const GridPos a = circuit.sitePos[record.site1];
   const GridPos b = circuit.sitePos[record.site2];
   const int distance = gridDistance(a, b);
-  if (distance == 1) return CheckResult();
-  return faultAt(circuit.path, record.number,
-                 "sites " + circuit.qubits[record.site1] + " at " + positionText(a) + " and " +
-                     circuit.qubits[record.site2] + " at " + positionText(b) + " are " +
-                     std::to_string(distance) + " apart, not adjacent");
+  const std::string sites = "sites " + circuit.qubits[record.site1] + " at " + positionText(a) +
+                            " and " + circuit.qubits[record.site2] + " at " + positionText(b);
+  if (distance != 1) {
+    return faultAt(circuit.path, record.number,
+                   sites + " are " + std::to_string(distance) + " apart, not adjacent");
+  }
+  if (chip && !chip->coupled(Location{a.x, a.y}, Location{b.x, b.y})) {
+    return faultAt(circuit.path, record.number,
+                   sites + " are adjacent, but the chip's coupler between them is unusable");
+  }
+  return CheckResult();
 }
 
 std::string defaultLayoutPath(const std::string& mappedPath) {
@@ -230,12 +257,14 @@ CheckResult readMappedCircuitLines(const std::string& mappedPath,
   circuit->width = layout.width;
   circuit->height = layout.height;
   std::vector<GridPos> qubitPos(count);
-  for (int k = 0; k < count; ++k) {
-    qubitPos[circuit->indexOf.at(layout.names[k])] = GridPos{k % layout.width, k / layout.width};
+  for (std::size_t k = 0; k < layout.names.size(); ++k) {
+    if (holdsNoQubit(layout.names[k], *circuit)) continue;
+    const int at = static_cast<int>(k);
+    qubitPos[circuit->indexOf.at(layout.names[k])] = GridPos{at % layout.width, at / layout.width};
   }
   circuit->sitePos.resize(count);
-  circuit->initialAt.resize(count);
-  circuit->finalAt.resize(count);
+  circuit->initialAt.assign(layout.names.size(), -1);
+  circuit->finalAt.assign(layout.names.size(), -1);
   for (int site = 0; site < count; ++site) {
     circuit->sitePos[site] = qubitPos[atLayout.qubitOn[site]];
     circuit->initialAt[circuit->gridIndex(site)] = site;

@@ -6,6 +6,8 @@
 
 #include "check/CheckResult.h"
 
+class Chip;
+
 // A grid position: column x (0 <= x < width) and row y (0 <= y < height).
 struct GridPos {
   int x = 0;
@@ -35,7 +37,8 @@ struct MappedLine {
 
 // A mapped circuit read together with its layout file, with the grid geometry that follows from
 // both. Qubits are numbered in the order the header declares them; site i is the site that
-// qubit i starts on, and it is named after that qubit.
+// qubit i starts on, and it is named after that qubit. Grid positions that the layout marks "."
+// hold no qubit and are no site.
 struct MappedCircuit {
   std::string path;                    // the mapped-circuit file
   std::string layoutPath;              // the layout file
@@ -51,8 +54,8 @@ struct MappedCircuit {
   int width = 0;                 // grid columns
   int height = 0;                // grid rows
   std::vector<GridPos> sitePos;  // site -> its grid position
-  std::vector<int> initialAt;    // grid index y*width+x -> the qubit that starts there
-  std::vector<int> finalAt;  // grid index -> the qubit there after every inserted SWAP of the file
+  std::vector<int> initialAt;    // grid index y*width+x -> the qubit that starts there, or -1
+  std::vector<int> finalAt;      // grid index -> the qubit there after every inserted SWAP, or -1
 
   // The grid index y*width+x of a site, the numbering that exported circuits use.
   int gridIndex(int site) const { return sitePos[site].y * width + sitePos[site].x; }
@@ -64,8 +67,10 @@ struct MappedCircuit {
 // A grid position as written in messages: "(x,y)".
 std::string positionText(GridPos p);
 
-// Checks that a SWAP or gate record acts on adjacent sites; the fault names both sites.
-CheckResult checkAdjacentSites(const MappedCircuit& circuit, const MappedLine& record);
+// Checks that a SWAP or gate record acts on adjacent sites, and on a chip (when given) on two
+// sites joined by a usable coupler; the fault names both sites.
+CheckResult checkAdjacentSites(const MappedCircuit& circuit, const MappedLine& record,
+                               const Chip* chip = nullptr);
 
 // The layout file that belongs to a mapped circuit: the circuit's file name plus ".layout".
 std::string defaultLayoutPath(const std::string& mappedPath);

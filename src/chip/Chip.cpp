@@ -50,8 +50,8 @@ Chip::Chip(std::vector<ChipQubit> qubits, std::vector<std::pair<int, int>> noCou
     int& d = device_[id(q.site)];
     if (d >= 0) {
       throw std::invalid_argument("site (" + std::to_string(q.site.x) + ", " +
-                                  std::to_string(q.site.y) + ") holds qubits " +
-                                  std::to_string(d) + " and " + std::to_string(q.index));
+                                  std::to_string(q.site.y) + ") holds qubits " + std::to_string(d) +
+                                  " and " + std::to_string(q.index));
     }
     d = q.index;
   }

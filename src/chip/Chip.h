@@ -5,7 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "model/Location.h"
+#include "chip/Location.h"
+
+// Occupancy value of a site that no qubit may take: a site off the chip, or one outside the
+// chip's largest group of joined qubits. Empty sites hold -1 and occupied ones a qubit index.
+constexpr int kNoSite = -2;
 
 // One usable physical qubit of a chip: its device index and its site.
 struct ChipQubit {
@@ -76,6 +80,9 @@ class Chip {
   int group(Location s) const { return live(s) ? group_[id(s)] : -1; }
   // The group of the largest size; of equal sizes the one met first row by row.
   int largestGroupId() const { return largestGroupId_; }
+  // True when a mapping may put a qubit on the site: live and in the largest group, so that
+  // every two qubits placed are joined by usable couplers.
+  bool usable(Location s) const { return live(s) && group_[id(s)] == largestGroupId_; }
   // Every qubit, in the order of the grid's sites row by row.
   std::vector<ChipQubit> qubits() const;
   // The unusable couplers between live neighbours, each as (left or upper, right or lower)
@@ -102,10 +109,10 @@ class Chip {
   int largestGroup_ = 0;
   int largestGroupId_ = -1;
   int registerSize_ = 0;
-  std::vector<int> device_;                     // per site: device index, -1 off the chip
-  std::vector<std::uint8_t> links_;             // per site: usable couplers right and down
+  std::vector<int> device_;                        // per site: device index, -1 off the chip
+  std::vector<std::uint8_t> links_;                // per site: usable couplers right and down
   std::vector<std::vector<Location>> neighbours_;  // per site: coupled sites
-  std::vector<int> group_;                      // per site: group number, -1 off the chip
-  std::vector<int> rank_;                       // per site: position among live sites
-  std::vector<std::uint16_t> dist_;             // live x live distances (chips with holes)
+  std::vector<int> group_;                         // per site: group number, -1 off the chip
+  std::vector<int> rank_;                          // per site: position among live sites
+  std::vector<std::uint16_t> dist_;                // live x live distances (chips with holes)
 };

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "chip/Chip.h"
-#include "model/Location.h"
+#include "chip/Location.h"
 
 // Chips with broken qubits and unusable couplers, for tests and the bundled chip files.
 

@@ -93,10 +93,11 @@ class Svg {
     out << "<text x=\"" << svgNumber(x) << "\" y=\"" << svgNumber(y) << "\" font-size=\""
         << svgNumber(size) << "\"" << extra << ">" << xmlText(body) << "</text>\n";
   }
-  void line(double x1, double y1, double x2, double y2, const std::string& colour, double width) {
+  void line(double x1, double y1, double x2, double y2, const std::string& colour, double width,
+            const std::string& extra = "") {
     out << "<line x1=\"" << svgNumber(x1) << "\" y1=\"" << svgNumber(y1) << "\" x2=\""
         << svgNumber(x2) << "\" y2=\"" << svgNumber(y2) << "\" stroke=\"" << colour
-        << "\" stroke-width=\"" << svgNumber(width) << "\"/>\n";
+        << "\" stroke-width=\"" << svgNumber(width) << "\"" << extra << "/>\n";
   }
   void rect(double x, double y, double w, double h, const std::string& fill,
             const std::string& extra) {
@@ -115,10 +116,26 @@ std::string titleNumbers(const MappingPicture& p) {
   return text;
 }
 
+// The dash pattern of an unusable coupler, scaled to the grid.
+std::string unusableDash(const Geometry& g) {
+  const double dash = std::max(2.0, std::round(0.08 * std::min(g.pitch, 60.0)));
+  return " stroke-dasharray=\"" + svgNumber(dash) + " " + svgNumber(dash) + "\"";
+}
+
 void drawEdges(const MappingPicture& p, const Geometry& g, Svg& svg) {
   svg.out << "<g stroke-linecap=\"butt\">\n";
   for (const PictureEdge& e : p.edges) {
+    if (e.coupler == PictureEdge::kNone) continue;
     const int level = swapLevel(e.swaps, p.maxSwaps);
+    if (e.coupler == PictureEdge::kUnusable) {
+      // Nothing may use the coupler, so it is drawn thin and dashed, with no numbers.
+      svg.out << "<g class=\"edge unusable\"><title>edge (" << e.from.x << "," << e.from.y << ")-("
+              << e.to.x << "," << e.to.y << "): unusable coupler</title>";
+      svg.line(g.centreX(e.from.x), g.centreY(e.from.y), g.centreX(e.to.x), g.centreY(e.to.y),
+               picturecolour::kSwapLevel[0], g.edgeWidth(0), unusableDash(g));
+      svg.out << "</g>\n";
+      continue;
+    }
     svg.out << "<g class=\"edge\"><title>edge (" << e.from.x << "," << e.from.y << ")-(" << e.to.x
             << "," << e.to.y << "): inserted SWAPs " << e.swaps << ", two-qubit gates " << e.gates
             << "</title>";
@@ -155,6 +172,7 @@ void drawSites(const MappingPicture& p, const Geometry& g, Svg& svg) {
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
       const PictureSite& site = p.sites[y * p.width + x];
+      if (site.empty) continue;  // a position with no qubit is left blank
       const bool changed = site.end != site.start;
       const double cx = g.centreX(x);
       const double cy = g.centreY(y);
@@ -202,6 +220,10 @@ void drawLegend(const MappingPicture& p, const Geometry& g, double top, Svg& svg
     x += 34 + textWidth(range, 12) + 14;
     low = high + 1;
     if (p.maxSwaps == 0) break;
+  }
+  if (p.unusable) {
+    svg.line(x, row1, x + 28, row1, picturecolour::kSwapLevel[0], g.edgeWidth(0), unusableDash(g));
+    svg.text(x + 34, row1 + 4, 12, "unusable coupler", "");
   }
   const double row2 = top + 44;
   x = kMargin;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "check/ChipFit.h"
 #include "check/SitePlacement.h"
+#include "chip/Chip.h"
 
 namespace {
 
@@ -46,9 +48,13 @@ int MappingPicture::edgeIndex(GridPos a, GridPos b) const {
   return height * (width - 1) + std::min(a.y, b.y) * width + a.x;
 }
 
-CheckResult pictureOf(const MappedCircuit& circuit, MappingPicture* picture) {
+CheckResult pictureOf(const MappedCircuit& circuit, MappingPicture* picture, const Chip* chip) {
   MappingPicture& p = *picture;
   p = MappingPicture();
+  if (chip) {
+    CheckResult fits = checkFitsChip(circuit, *chip);
+    if (!fits.ok()) return fits;
+  }
   p.name = baseName(circuit.path);
   p.width = circuit.width;
   p.height = circuit.height;
@@ -64,8 +70,12 @@ CheckResult pictureOf(const MappedCircuit& circuit, MappingPicture* picture) {
   for (std::size_t i = 0; i < p.sites.size(); ++i) {
     const int start = circuit.initialAt[i];
     const int end = circuit.finalAt[i];
+    if (start < 0) {
+      p.sites[i].empty = true;
+      continue;
+    }
     p.sites[i] =
-        PictureSite{circuit.qubits[start], circuit.qubits[end], filler[start], filler[end]};
+        PictureSite{false, circuit.qubits[start], circuit.qubits[end], filler[start], filler[end]};
   }
 
   for (int y = 0; y < p.height; ++y) {
@@ -76,9 +86,19 @@ CheckResult pictureOf(const MappedCircuit& circuit, MappingPicture* picture) {
     for (int x = 0; x < p.width; ++x)
       p.edges.push_back(PictureEdge{GridPos{x, y}, GridPos{x, y + 1}});
   }
+  for (PictureEdge& edge : p.edges) {
+    const Location a{edge.from.x, edge.from.y};
+    const Location b{edge.to.x, edge.to.y};
+    if (p.sites[a.y * p.width + a.x].empty || p.sites[b.y * p.width + b.x].empty) {
+      edge.coupler = PictureEdge::kNone;
+    } else if (chip && !chip->coupled(a, b)) {
+      edge.coupler = PictureEdge::kUnusable;
+      p.unusable = true;
+    }
+  }
   for (const MappedLine& record : circuit.lines) {
     if (record.kind != MappedLine::kSwap && record.kind != MappedLine::kGate) continue;
-    CheckResult adjacent = checkAdjacentSites(circuit, record);
+    CheckResult adjacent = checkAdjacentSites(circuit, record, chip);
     if (!adjacent.ok()) return adjacent;
     PictureEdge& edge =
         p.edges[p.edgeIndex(circuit.sitePos[record.site1], circuit.sitePos[record.site2])];

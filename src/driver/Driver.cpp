@@ -8,11 +8,11 @@
 #include <new>
 #include <string>
 
-#include "driver/Files.h"
+#include "util/Files.h"
 #include "driver/Progress.h"
 #include "driver/TrialRunner.h"
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
+#include "routing/TrialWorkspace.h"
 #include "routing/RouteSearch.h"
 
 namespace {

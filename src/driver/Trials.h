@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
+#include "routing/TrialWorkspace.h"
 
 // The three steps of a placement trial, as functions over the shared model and the trial's
 // workspace: the production versions (fastSteps) or the reference versions of the reference

@@ -68,3 +68,25 @@ void CircuitModel::buildMaps() {
       partners[v].push_back({idx[boost::target(*it, graph)], act[*it]});
   }
 }
+
+std::vector<std::vector<int>> CircuitModel::emptyPlacement() const {
+  std::vector<std::vector<int>> alloc(gridHeight, std::vector<int>(gridWidth, -1));
+  if (chip && !chip->full()) {
+    for (int y = 0; y < gridHeight; ++y) {
+      for (int x = 0; x < gridWidth; ++x) {
+        if (!chip->usable({x, y})) alloc[y][x] = kNoSite;
+      }
+    }
+  }
+  return alloc;
+}
+
+std::vector<Location> CircuitModel::usableSites() const {
+  std::vector<Location> sites;
+  for (int y = 0; y < gridHeight; ++y) {
+    for (int x = 0; x < gridWidth; ++x) {
+      if (!chip || chip->full() || chip->usable({x, y})) sites.push_back({x, y});
+    }
+  }
+  return sites;
+}

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <istream>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,7 +11,8 @@
 
 #include <boost/graph/adjacency_list.hpp>
 
-#include "model/Location.h"
+#include "chip/Chip.h"
+#include "chip/Location.h"
 
 // The largest grid gridswap builds is kMaxGridSide x kMaxGridSide sites; a larger request, or a
 // circuit that needs a larger grid, ends with kGridTooLarge.
@@ -119,6 +121,9 @@ class CircuitModel {
   std::string readError;           // the fatal message of a circuit refused, or empty
   int gridWidth = 0;               // the grid's width after any enlargement
   int gridHeight = 0;              // the grid's height after any enlargement
+  // The chip the circuit is mapped onto: the one given, or else the full grid of gridWidth x
+  // gridHeight, set at .begin. Shared, and only read, by every trial.
+  std::shared_ptr<const Chip> chip;
 
   // Tables derived by buildMaps for the trials, so that no trial looks anything up in a map.
   std::vector<std::string> names;              // qubit index to name
@@ -131,6 +136,12 @@ class CircuitModel {
   CircuitModel(std::string inFile, int W, int H, int gateLimit);
   // Reads a circuit from a stream; a malformed or too large one leaves its message in readError.
   CircuitModel(std::istream& in, std::string inFile, int W, int H, int gateLimit);
+  // Reads a circuit to be mapped onto `chip` (not null): the grid is the chip's, and filler
+  // qubits take the usable sites the circuit leaves. A chip that cannot take the circuit leaves
+  // its one-line message in readError.
+  CircuitModel(std::string inFile, std::shared_ptr<const Chip> chip, int gateLimit);
+  CircuitModel(std::istream& in, std::string inFile, std::shared_ptr<const Chip> chip,
+               int gateLimit);
   CircuitModel(const CircuitModel&) = delete;
   CircuitModel& operator=(const CircuitModel&) = delete;
 
@@ -151,12 +162,20 @@ class CircuitModel {
     return it == nameToIdx.end() ? 0 : it->second;
   }
 
+  // An occupancy matrix of the chip's grid with every usable site empty (-1) and the others
+  // kNoSite.
+  std::vector<std::vector<int>> emptyPlacement() const;
+  // The sites a qubit may stand on, row by row.
+  std::vector<Location> usableSites() const;
+
   // Diagnostic printouts of the qubit table, the edge list and the node ranking.
   void printInfo() const;
   void printGraph() const;
   void printNodeRanking() const;
 
  private:
+  // Opens the circuit file and reads it; a file that cannot be opened sets readError.
+  void readFile(int W, int H, int gateLimit);
   // Reads the circuit text from `in`; sets readError on the first malformed line.
   void read(std::istream& in, int W, int H, int gateLimit);
   // Fixes the grid size at .begin and adds the filler qubits; false, with readError set, when

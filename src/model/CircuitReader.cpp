@@ -22,6 +22,26 @@ std::string fillerName(int k) {
 
 CircuitModel::CircuitModel(std::string inFile, int W, int H, int gateLimit)
     : inFile(std::move(inFile)) {
+  readFile(W, H, gateLimit);
+}
+
+CircuitModel::CircuitModel(std::istream& in, std::string inFile, int W, int H, int gateLimit)
+    : inFile(std::move(inFile)) {
+  read(in, W, H, gateLimit);
+}
+
+CircuitModel::CircuitModel(std::string inFile, std::shared_ptr<const Chip> chip, int gateLimit)
+    : inFile(std::move(inFile)), chip(std::move(chip)) {
+  readFile(this->chip->width(), this->chip->height(), gateLimit);
+}
+
+CircuitModel::CircuitModel(std::istream& in, std::string inFile, std::shared_ptr<const Chip> chip,
+                           int gateLimit)
+    : inFile(std::move(inFile)), chip(std::move(chip)) {
+  read(in, this->chip->width(), this->chip->height(), gateLimit);
+}
+
+void CircuitModel::readFile(int W, int H, int gateLimit) {
   struct stat st;
   std::ifstream in;
   if (stat(this->inFile.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) in.open(this->inFile);
@@ -29,11 +49,6 @@ CircuitModel::CircuitModel(std::string inFile, int W, int H, int gateLimit)
     readError = "Cannot open file: " + this->inFile;
     return;
   }
-  read(in, W, H, gateLimit);
-}
-
-CircuitModel::CircuitModel(std::istream& in, std::string inFile, int W, int H, int gateLimit)
-    : inFile(std::move(inFile)) {
   read(in, W, H, gateLimit);
 }
 
@@ -46,6 +61,29 @@ void CircuitModel::enterQubit(const std::string& name) {
 
 bool CircuitModel::gridStep(int& W, int& H) {
   qubitNum = nodeNum;
+  if (chip) {
+    // A chip keeps its size; the circuit must fit into its largest group of joined qubits.
+    if (nodeNum > chip->liveCount()) {
+      readError = "Chip too small: the circuit has " + std::to_string(nodeNum) +
+                  " qubits, the chip " + std::to_string(chip->liveCount());
+      return false;
+    }
+    if (nodeNum > chip->largestGroup()) {
+      readError = "Chip too small: the circuit has " + std::to_string(nodeNum) +
+                  " qubits, the largest connected group of the chip holds " +
+                  std::to_string(chip->largestGroup());
+      return false;
+    }
+    gridWidth = W = chip->width();
+    gridHeight = H = chip->height();
+    for (int k = 0, spare = chip->largestGroup() - nodeNum; spare > 0; ++k) {
+      const std::string name = fillerName(k);
+      if (nameToIdx.count(name)) continue;
+      enterQubit(name);
+      --spare;
+    }
+    return true;
+  }
   if (nodeNum > 0 && nodeNum > static_cast<long long>(W) * H) {
     H = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(nodeNum))));
     W = static_cast<int>(std::ceil(static_cast<double>(nodeNum) / H));
@@ -59,6 +97,7 @@ bool CircuitModel::gridStep(int& W, int& H) {
   }
   gridWidth = W;
   gridHeight = H;
+  chip = std::make_shared<const Chip>(Chip::grid(W, H));
   long long spare = static_cast<long long>(W) * H - nodeNum;
   for (int k = 0; spare > 0; ++k) {
     const std::string name = fillerName(k);

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <random>
 
-#include "model/InterActGraph.h"
+#include "placement/Grid.h"
 
 void Grid::trivialLocate() {
   int counter = 0;
@@ -43,14 +43,4 @@ void Grid::printGrid() const {
       std::cout << std::setw(3) << allocationMap[y][x] << ' ';
     std::cout << std::endl;
   }
-}
-
-void InterActGraph::randomMapToGrid() {
-  workGrid.randomLocate();
-  grid = workGrid;
-}
-
-void InterActGraph::trivialMapToGrid() {
-  workGrid.trivialLocate();
-  grid = workGrid;
 }

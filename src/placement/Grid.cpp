@@ -9,7 +9,26 @@ Grid::Grid(int width, int height)
   isTall = width <= height;
 }
 
+Grid::Grid(const Chip& chip) : Grid(chip.width(), chip.height()) {
+  if (chip.full()) return;
+  this->chip = &chip;
+  resetGrid();
+}
+
 void Grid::freedom() {
+  if (chip) {
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        int count = 0;
+        if (allocationMap[y][x] != kNoSite) {
+          for (Location n : chip->neighbours({x, y}))
+            count += allocationMap[n.y][n.x] == -1;
+        }
+        freedomMap[y][x] = count;
+      }
+    }
+    return;
+  }
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       int count = 0;
@@ -26,6 +45,13 @@ void Grid::updateFreedom(Location loc) {
   const int x = loc.x;
   const int y = loc.y;
   freedomMap[y][x] = 0;
+  if (chip) {
+    for (Location n : chip->neighbours(loc)) {
+      int& f = freedomMap[n.y][n.x];
+      if (f > 0) --f;
+    }
+    return;
+  }
   // Neighbours in the order left, right, up, down; freedom never goes below 0.
   const Location neighbours[4] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
   for (Location n : neighbours) {
@@ -38,7 +64,7 @@ void Grid::updateFreedom(Location loc) {
 void Grid::resetGrid() {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      allocationMap[y][x] = -1;
+      allocationMap[y][x] = chip && !chip->usable({x, y}) ? kNoSite : -1;
       freedomMap[y][x] = 0;
     }
   }

@@ -3,10 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "model/Location.h"
+#include "chip/Chip.h"
+#include "chip/Location.h"
 
-// The chip: width x height sites, which qubit sits on each, and how many empty
-// neighbours each empty site still has (the freedom that the placement cost reads).
+// The sites placement works on, which qubit sits on each, and how many empty neighbours each
+// empty site still has (the freedom that the placement cost reads). A full rectangle of width x
+// height sites, or a chip whose sites off the chip (or outside its largest group) hold kNoSite,
+// where neighbours are the sites joined by usable couplers and distances are the chip's.
 class Grid {
  public:
   // Row-major [y][x]: the qubit index on the site, or -1 for an empty site.
@@ -17,9 +20,16 @@ class Grid {
   int height;
   // True when width <= height; orients the ring search and the route enumeration.
   bool isTall;
+  // The chip when it has missing sites or couplers; null for a full rectangle.
+  const Chip* chip = nullptr;
 
   // An empty grid of width columns and height rows.
   Grid(int width, int height);
+  // An empty grid of the chip's sites; a full chip gives the plain rectangle. The chip must
+  // outlive the grid and its copies.
+  explicit Grid(const Chip& chip);
+  // The distance placement prices: the chip's, or Manhattan's on a full rectangle.
+  int distance(Location a, Location b) const { return chip ? chip->distance(a, b) : dist(a, b); }
   Grid(const Grid&) = default;
   Grid& operator=(const Grid&) = default;
 

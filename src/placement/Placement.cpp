@@ -10,8 +10,6 @@
 #include <queue>
 #include <sstream>
 
-#include "routing/GridPaths.h"
-
 int max(int a, int b, int c, int d) {
   return std::max(std::max(a, b), std::max(c, d));
 }
@@ -36,6 +34,19 @@ double costFun(Location& site, std::vector<Location>& anchors, std::vector<int>&
 }
 
 namespace {
+
+// costFun with the chip's distances in place of the grid's.
+double chipCost(const Chip& chip, Location site, const std::vector<Location>& anchors,
+                const std::vector<int>& weights, int remainingDegree, int remainingAct,
+                int siteFreedom) {
+  double S = 0.0;
+  for (std::size_t i = 0; i < anchors.size(); ++i) {
+    // A weightless anchor (the grid's centre) counts nothing, wherever it lies.
+    if (weights[i] == 0) continue;
+    S += static_cast<double>((chip.distance(site, anchors[i]) - 1) * weights[i]);
+  }
+  return siteCost(S, remainingDegree, remainingAct, siteFreedom);
+}
 
 // Writes a matrix row by row, each value right-aligned in width 3 and followed by a space.
 void printMatrix(std::ostream& out, const std::vector<std::vector<int>>& matrix) {
@@ -91,13 +102,15 @@ Location Grid::placeBest(int idx, int remainingDegree, int remainingAct, std::ve
   double bestCost = 2147483647.0;
   std::vector<int> anchorDist(anchors.size());
   for (std::size_t i = 0; i < anchors.size(); ++i)
-    anchorDist[i] = dist(anchors[0], anchors[i]);
+    anchorDist[i] = distance(anchors[0], anchors[i]);
   // Prices an empty site inside the grid; keeps it when strictly cheaper than the best so far.
   auto consider = [&](Location site) {
     if (site.x < 0 || site.x >= W || site.y < 0 || site.y >= H) return;
-    if (allocationMap[site.y][site.x] >= 0) return;
-    const double cost =
-        costFun(site, anchors, weights, remainingDegree, remainingAct, freedomMap[site.y][site.x]);
+    if (allocationMap[site.y][site.x] != -1) return;
+    const double cost = chip ? chipCost(*chip, site, anchors, weights, remainingDegree,
+                                        remainingAct, freedomMap[site.y][site.x])
+                             : costFun(site, anchors, weights, remainingDegree, remainingAct,
+                                       freedomMap[site.y][site.x]);
     if (cost < bestCost) {
       bestCost = cost;
       best = site;
@@ -202,16 +215,5 @@ bool placeQubits(const CircuitModel& model, Grid& workGrid, int seed, bool stopE
       }
     }
   }
-  return true;
-}
-
-void resetWorkspace(TrialWorkspace& ws) {
-  ws.workGrid.resetGrid();
-  ws.grid = ws.workGrid;
-}
-
-bool placeTrial(const CircuitModel& model, TrialWorkspace& ws, int seed, std::string* failure) {
-  if (!placeQubits(model, ws.workGrid, seed, true, failure)) return false;
-  ws.grid = ws.workGrid;
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include "check/SitePlacement.h"
 #include "check/TextLines.h"
+#include "chip/Chip.h"
 #include "qasm/ClassicalLines.h"
 #include "qasm/GateLibrary.h"
 #include "qasm/QasmError.h"
@@ -56,12 +57,21 @@ std::string twoQubitGate(const MappedLine& l, int a, int b) {
 
 class Exporter {
  public:
-  Exporter(const MappedCircuit& mapped, ExportCounts* counts)
-      : mapped_(mapped), counts_(counts), placement_(static_cast<int>(mapped.qubits.size())) {}
+  Exporter(const MappedCircuit& mapped, ExportCounts* counts, const Chip& chip)
+      : mapped_(mapped),
+        counts_(counts),
+        chip_(chip),
+        placement_(static_cast<int>(mapped.qubits.size())) {}
 
-  std::string run(const std::string& title);
+  // The comment line that tells how sites are numbered is `gridLine`.
+  std::string run(const std::string& title, const std::string& gridLine);
 
  private:
+  // The index in q of a site: the chip's device index of its position.
+  int device(int site) const {
+    const GridPos p = mapped_.sitePos[static_cast<std::size_t>(site)];
+    return chip_.deviceIndex(Location{p.x, p.y});
+  }
   void otherLine(const MappedLine& l);
   void classicalLine(const ClassicalLine& c, const MappedLine& l);
   void oneQubitGate(const std::vector<std::string>& tokens, const MappedLine& l);
@@ -76,6 +86,7 @@ class Exporter {
 
   const MappedCircuit& mapped_;
   ExportCounts* counts_;
+  const Chip& chip_;  // the chip whose device indices number the sites
   SitePlacement placement_;
   std::vector<std::pair<std::string, long long>> cregs_;  // name and size, in order
   std::map<std::string, long long> cregSize_;
@@ -87,7 +98,7 @@ class Exporter {
 int Exporter::qubitIndex(const std::string& name, int line) const {
   const auto it = mapped_.indexOf.find(name);
   if (it == mapped_.indexOf.end()) throw QasmError(line, "unknown qubit " + name);
-  return mapped_.gridIndex(placement_.siteOf[static_cast<std::size_t>(it->second)]);
+  return device(placement_.siteOf[static_cast<std::size_t>(it->second)]);
 }
 
 void Exporter::collectRegisters() {
@@ -205,7 +216,7 @@ void Exporter::otherLine(const MappedLine& l) {
   oneQubitGate(tokens, l);
 }
 
-std::string Exporter::run(const std::string& title) {
+std::string Exporter::run(const std::string& title, const std::string& gridLine) {
   const std::map<std::string, bool> opaque = opaqueArity(mapped_);
   collectRegisters();
   for (const MappedLine& l : mapped_.lines) {
@@ -217,13 +228,12 @@ std::string Exporter::run(const std::string& title) {
         break;
       case MappedLine::kSwap:
         // Inserted SWAPs move qubits for the gate they precede; they are never controlled.
-        body_ += "swap " + physical(mapped_.gridIndex(l.site1)) + "," +
-                 physical(mapped_.gridIndex(l.site2)) + ";\n";
+        body_ += "swap " + physical(device(l.site1)) + "," + physical(device(l.site2)) + ";\n";
         placement_.swapSites(l.site1, l.site2);
         ++counts_->swaps;
         break;
       case MappedLine::kGate:
-        statement(twoQubitGate(l, mapped_.gridIndex(l.site1), mapped_.gridIndex(l.site2)));
+        statement(twoQubitGate(l, device(l.site1), device(l.site2)));
         ++counts_->twoQubit;
         break;
       case MappedLine::kOther:
@@ -236,17 +246,20 @@ std::string Exporter::run(const std::string& title) {
   const int sites = mapped_.width * mapped_.height;
   std::string head =
       "// " + (title.empty() ? mapped_.path + " exported by gridswap-qasm" : title) + "\n";
-  head += "// grid " + std::to_string(mapped_.width) + " x " + std::to_string(mapped_.height) +
-          ": site (x, y) is q[y*" + std::to_string(mapped_.width) + " + x]\n";
+  head += gridLine;
   head += "// initial placement:\n";
   for (std::size_t q = 0; q < mapped_.qubits.size(); ++q) {
-    head += "//   " + mapped_.qubits[q] + " at " +
-            physical(mapped_.gridIndex(static_cast<int>(q))) + "\n";
+    head += "//   " + mapped_.qubits[q] + " at " + physical(device(static_cast<int>(q))) + "\n";
   }
   head += "// final placement:\n";
   std::vector<int> finalIndex(mapped_.qubits.size());
-  for (int g = 0; g < sites; ++g)
-    finalIndex[static_cast<std::size_t>(mapped_.finalAt[g])] = g;
+  for (int g = 0; g < sites; ++g) {
+    const int qubit = mapped_.finalAt[static_cast<std::size_t>(g)];
+    if (qubit >= 0) {
+      finalIndex[static_cast<std::size_t>(qubit)] =
+          chip_.deviceIndex(Location{g % mapped_.width, g / mapped_.width});
+    }
+  }
   for (std::size_t q = 0; q < mapped_.qubits.size(); ++q) {
     head += "//   " + mapped_.qubits[q] + " at " + physical(finalIndex[q]) + "\n";
   }
@@ -254,7 +267,7 @@ std::string Exporter::run(const std::string& title) {
   for (const auto& [name, withParam] : opaque) {
     head += "opaque " + name + (withParam ? "(p)" : "") + " a,b;\n";
   }
-  head += "qreg q[" + std::to_string(sites) + "];\n";
+  head += "qreg q[" + std::to_string(chip_.registerSize()) + "];\n";
   for (const auto& [name, size] : cregs_)
     head += "creg " + name + "[" + std::to_string(size) + "];\n";
   return head + body_;
@@ -276,8 +289,17 @@ std::string classicalSummary(long long measurements, long long resets, long long
   return text;
 }
 
-std::string exportQasm(const MappedCircuit& mapped, ExportCounts* counts,
-                       const std::string& title) {
+std::string exportQasm(const MappedCircuit& mapped, ExportCounts* counts, const std::string& title,
+                       const Chip* chip, const std::string& chipName) {
   *counts = ExportCounts();
-  return Exporter(mapped, counts).run(title);
+  const std::string grid =
+      "// grid " + std::to_string(mapped.width) + " x " + std::to_string(mapped.height);
+  if (chip) {
+    return Exporter(mapped, counts, *chip)
+        .run(title, grid + ", chip " + chipName + ": q[i] is the chip's qubit of index i\n");
+  }
+  // A grid's device indices are its row-major numbers.
+  const Chip full = Chip::grid(mapped.width, mapped.height);
+  return Exporter(mapped, counts, full)
+      .run(title, grid + ": site (x, y) is q[y*" + std::to_string(mapped.width) + " + x]\n");
 }

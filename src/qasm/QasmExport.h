@@ -4,6 +4,8 @@
 
 #include "check/MappedCircuit.h"
 
+class Chip;
+
 // What an export wrote, for the summary line.
 struct ExportCounts {
   int swaps = 0;         // inserted SWAPs
@@ -33,6 +35,11 @@ std::string classicalSummary(long long measurements, long long resets, long long
 // creg declarations, measure, reset and barrier statements on the indices where their qubits
 // stand at that point, and "if" conditions of the statement they precede. Throws QasmError
 // (line of the mapped file) for a line with no OpenQASM counterpart. `title` is the first
-// comment line; empty for "<mapped file> exported by gridswap-qasm".
+// comment line; empty for "<mapped file> exported by gridswap-qasm". Positions the layout marks
+// "." hold no qubit and their indices are never used.
+// On a chip (when given; the mapping must fit it, see checkFitsChip) site (x, y) is q[INDEX],
+// INDEX the chip's device index of (x, y), the register q[Chip::registerSize()], and the grid
+// line of the comment block names the chip as `chipName`.
 std::string exportQasm(const MappedCircuit& mapped, ExportCounts* counts,
-                       const std::string& title = "");
+                       const std::string& title = "", const Chip* chip = nullptr,
+                       const std::string& chipName = "");

@@ -7,11 +7,11 @@
 #include "check/CheckMapping.h"
 #include "check/MappedCircuit.h"
 #include "check/TextLines.h"
+#include "driver/InterActGraph.h"
 #include "driver/Progress.h"
 #include "driver/TrialRunner.h"
 #include "driver/Workers.h"
-#include "model/InterActGraph.h"
-#include "model/TrialWorkspace.h"
+#include "routing/TrialWorkspace.h"
 #include "search/EffortMap.h"
 
 namespace {
@@ -43,8 +43,10 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   }
   // A 1 x 1 request is enlarged to the smallest grid for the qubits, as gridswap's default.
   std::istringstream in(result.circuit);
-  const CircuitModel model(in, importedName(names.mapped), chosen ? options.width : 1,
-                           chosen ? options.height : 1, -1);
+  const CircuitModel model =
+      options.chip ? CircuitModel(in, importedName(names.mapped), options.chip, -1)
+                   : CircuitModel(in, importedName(names.mapped), chosen ? options.width : 1,
+                                  chosen ? options.height : 1, -1);
   if (!model.readError.empty()) throw MapError(names.source + ": " + model.readError);
   result.width = model.gridWidth;
   result.height = model.gridHeight;
@@ -55,8 +57,10 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   if (options.effort != Effort::kDefault) {
     // The effort search over placements and windows, on a graph of the same circuit.
     std::istringstream again(result.circuit);
-    InterActGraph graph(again, importedName(names.mapped), chosen ? options.width : 1,
-                        chosen ? options.height : 1, -1);
+    InterActGraph graph =
+        options.chip ? InterActGraph(again, importedName(names.mapped), options.chip, -1)
+                     : InterActGraph(again, importedName(names.mapped), chosen ? options.width : 1,
+                                     chosen ? options.height : 1, -1);
     if (graph.qubitNum <= 0) throw MapError("Nothing to map: the circuit declares no qubits");
     const SearchResult found =
         searchMapping(graph, planFor(options.effort, options.window), workers, options.cancel);
@@ -98,7 +102,7 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
   const std::string layoutName = defaultLayoutPath(names.mapped);
   const CheckResult verdict =
       checkMappingText(importedName(names.mapped), result.circuit, names.mapped, result.mapped,
-                       layoutName, result.layout);
+                       layoutName, result.layout, result.chip.get(), names.chip);
   if (!verdict.ok()) {
     throw MapError("Internal error: the mapping of " + names.source +
                    " failed verification: " + verdict.message);
@@ -115,5 +119,5 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
       (result.searched ? std::string(", effort search")
                        : ", placement seed " + std::to_string(result.bestSeed)) +
       ")";
-  result.qasm = exportQasm(read, &result.exported, title);
+  result.qasm = exportQasm(read, &result.exported, title, result.chip.get(), names.chip);
 }

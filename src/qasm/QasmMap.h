@@ -1,11 +1,13 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include <vector>
 
+#include "chip/Chip.h"
 #include "driver/Trials.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
@@ -19,6 +21,8 @@ struct MapOptions {
   bool ignoreMeasure = false;  // drop measure statements unchecked, as import does
   int threads = 0;             // worker threads for the trials; 0 for every CPU the process may use
   Effort effort = Effort::kDefault;  // how hard to search; the default is gridswap's trials
+  // The chip to map onto instead of a grid; null for the grid above.
+  std::shared_ptr<const Chip> chip;
   const std::atomic<bool>* cancel = nullptr;  // when set, the run stops and throws Cancelled
 };
 
@@ -42,6 +46,8 @@ struct MapResult {
   std::string qasm;                 // the exported OpenQASM program
   ExportCounts exported;            // what the export wrote
   std::string verification;         // the checker's "OK: ..." line
+  // The chip mapped onto; null for the full grid of width x height.
+  std::shared_ptr<const Chip> chip;
 };
 
 // A program that cannot be mapped, or a mapping that failed its verification: the whole line
@@ -57,6 +63,7 @@ class MapError : public std::runtime_error {
 struct MapNames {
   std::string source;  // the OpenQASM file, as given
   std::string mapped;  // gridswap's mapped circuit
+  std::string chip;    // the chip file of MapResult::chip, as the verification line names it
 };
 
 // Maps an OpenQASM 2.0 program in one step: imports it, places and routes it with gridswap's
@@ -68,5 +75,6 @@ struct MapNames {
 MapResult mapQasm(const std::string& source, const MapNames& names, const MapOptions& options);
 
 // The last steps of mapQasm: checks result.mapped and result.layout against result.circuit as
-// gridswap-check does, then exports them into result.qasm. Throws MapError when the check fails.
+// gridswap-check does, on result.chip when it is set, then exports them into result.qasm (on the
+// chip's device indices). Throws MapError when the check fails.
 void verifyAndExport(MapResult& result, const MapNames& names);

@@ -12,24 +12,26 @@
 #include <string>
 #include <vector>
 
+#include "check/ChipFit.h"
 #include "check/MappedCircuit.h"
+#include "chip/ChipReader.h"
 #include "draw/DrawTool.h"
 #include "driver/AtomicFiles.h"
 #include "driver/CommandLine.h"
-#include "driver/Files.h"
+#include "driver/InterActGraph.h"
 #include "driver/Workers.h"
-#include "model/InterActGraph.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmExport.h"
 #include "qasm/QasmImport.h"
 #include "qasm/QasmMap.h"
+#include "util/Files.h"
 
 namespace {
 
 const char kToolUsage[] = "gridswap-qasm map|import|export [options] FILE...";
 const char kMapUsage[] = "gridswap-qasm map [options] IN.qasm OUT.qasm";
 const char kImportUsage[] = "gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ";
-const char kExportUsage[] = "gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm";
+const char kExportUsage[] = "gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm";
 
 const char kToolHelp[] =
     "Usage: gridswap-qasm map|import|export [options] FILE...\n"
@@ -38,7 +40,7 @@ const char kToolHelp[] =
     "      maps an OpenQASM 2.0 program onto a nearest-neighbour grid in one verified step\n"
     "  gridswap-qasm import [--ignore-measure] IN.qasm OUT.circ\n"
     "      converts an OpenQASM 2.0 program into gridswap's circuit format\n"
-    "  gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm\n"
+    "  gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm\n"
     "      writes a mapped circuit and its layout as OpenQASM 2.0 on the grid's qubits\n"
     "\n"
     "\"gridswap-qasm COMMAND --help\" describes a command.\n";
@@ -55,6 +57,9 @@ const char kMapHelp[] =
     "  --grid WxH        the chip: W columns and H rows, each from 1 to 256; a program with\n"
     "                    more qubits than sites is refused (default: the smallest grid\n"
     "                    gridswap picks for the qubits)\n"
+    "  --chip FILE       a chip file instead of a grid: the qubits and usable couplers of\n"
+    "                    a grid with missing sites (see docs/chips.md); the program is\n"
+    "                    written on the chip's device indices\n"
     "  --window N        the router's look-ahead window, a whole number from 0 up (default 3)\n"
     "  --ignore-measure  drops measure statements unchecked, for sources that measure\n"
     "                    registers they never declare\n"
@@ -82,12 +87,16 @@ const char kImportHelp[] =
     "  -h, --help        prints this help\n";
 
 const char kExportHelp[] =
-    "Usage: gridswap-qasm export MAPPED.circ [LAYOUT] OUT.qasm\n"
+    "Usage: gridswap-qasm export [--chip FILE] MAPPED.circ [LAYOUT] OUT.qasm\n"
     "\n"
     "Writes a mapped circuit and its layout file (default: MAPPED.circ.layout) as OpenQASM 2.0\n"
-    "on the grid's physical qubits.\n"
+    "on the grid's physical qubits, site (x, y) being q[y*W + x].\n"
     "\n"
     "Options:\n"
+    "  --chip FILE       addresses the qubits of the chip of FILE instead: a site is q[INDEX],\n"
+    "                    INDEX its qubit's index on the chip, in one register of the largest\n"
+    "                    index plus one; the layout must fit the chip (its grid, \".\" exactly\n"
+    "                    where it has no qubit)\n"
     "  -h, --help        prints this help\n";
 
 // Reads a whole regular file; false when it cannot be read.
@@ -175,7 +184,9 @@ int runMap(const std::vector<std::string>& args) {
   std::string svg;
   bool ignoreMeasure = false;
   std::vector<std::string> files;
+  std::string chipFile;
   app.add_option("--grid", grid)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--chip", chipFile)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--effort", effort)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--window", window)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--threads", threads)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -192,6 +203,11 @@ int runMap(const std::vector<std::string>& args) {
     return usageError(kMapUsage, "--grid needs WxH, W and H whole numbers from 1 to " +
                                      std::to_string(kMaxGridSide) + ", not \"" + grid + "\"");
   }
+  if (app.count("--chip") && app.count("--grid")) {
+    return usageError(kMapUsage, "--chip and --grid exclude each other");
+  }
+  if (app.count("--chip") && chipFile.empty())
+    return usageError(kMapUsage, "--chip needs a file name");
   long long number = 0;
   if (app.count("--window")) {
     if (!parseWholeNumber(window, 0, 2147483647, &number)) {
@@ -240,6 +256,13 @@ int runMap(const std::vector<std::string>& args) {
   if (!clash.empty()) return fail(clash);
   std::string source;
   if (!readText(in, source)) return fail("Cannot open file: " + in);
+  if (!chipFile.empty()) {
+    try {
+      options.chip = std::make_shared<const Chip>(readChip(chipFile));
+    } catch (const ChipError& e) {
+      return fail(e.what());
+    }
+  }
 
   MapNames names;
   names.source = in;
@@ -279,8 +302,11 @@ int runMap(const std::vector<std::string>& args) {
   const int trials = static_cast<int>(result.trials.size());
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", secondsSince(start));
-  std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << result.width << " x "
-            << result.height << ", " << countOf(result.twoQubitGates, "two-qubit gate") << ", "
+  const std::string where =
+      chipFile.empty() ? std::to_string(result.width) + " x " + std::to_string(result.height)
+                       : "chip " + chipFile;
+  std::cout << out << ": " << countOf(result.qubits, "qubit") << " on " << where << ", "
+            << countOf(result.twoQubitGates, "two-qubit gate") << ", "
             << countOf(result.swaps, "SWAP") << " inserted"
             << classicalSummary(c.measurements, c.resets, c.barriers, c.conditions) << " (window "
             << windowName(result.window, result.weighting) << ", "
@@ -326,12 +352,24 @@ int runImport(const std::vector<std::string>& args) {
   return 0;
 }
 
+// A reader's fault "FAIL FILE:LINE: what" reported like every other error, without "FAIL ".
+int failWithoutPrefix(const std::string& message) {
+  const std::string prefix = "FAIL ";
+  const bool prefixed = message.compare(0, prefix.size(), prefix) == 0;
+  return fail(prefixed ? message.substr(prefix.size()) : message);
+}
+
 int runExport(const std::vector<std::string>& args) {
   CLI::App app;
   std::vector<std::string> files;
+  std::string chipPath;
+  app.add_option("--chip", chipPath)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("files", files)->expected(-1);
   const int parsed = parseCommandLine(app, args, kExportUsage, kExportHelp);
   if (parsed >= 0) return parsed;
+  if (app.count("--chip") && chipPath.empty()) {
+    return usageError(kExportUsage, "--chip needs a file name");
+  }
   if (files.size() != 2 && files.size() != 3) {
     return usageError(kExportUsage,
                       "2 or 3 file names expected, not " + std::to_string(files.size()));
@@ -344,22 +382,30 @@ int runExport(const std::vector<std::string>& args) {
   MappedCircuit mapped;
   const CheckResult read = readMappedCircuit(mappedPath, layoutPath, &mapped);
   if (read.status == 2) return fail(read.message);
-  if (!read.ok()) {
-    // The reader's faults read "FAIL FILE:LINE: what"; reported here like every other error.
-    const std::string prefix = "FAIL ";
-    const bool prefixed = read.message.compare(0, prefix.size(), prefix) == 0;
-    return fail(prefixed ? read.message.substr(prefix.size()) : read.message);
+  if (!read.ok()) return failWithoutPrefix(read.message);
+  Chip chip;
+  if (!chipPath.empty()) {
+    try {
+      chip = readChip(chipPath);
+    } catch (const ChipError& e) {
+      return fail(e.what());
+    }
+    const CheckResult fits = checkFitsChip(mapped, chip);
+    if (!fits.ok()) return failWithoutPrefix(fits.message);
   }
   ExportCounts counts;
   std::string text;
   try {
-    text = exportQasm(mapped, &counts);
+    text = exportQasm(mapped, &counts, "", chipPath.empty() ? nullptr : &chip, chipPath);
   } catch (const QasmError& e) {
     return report(e, mappedPath);
   }
   if (!writeOutputs({{out, text}})) return 1;
-  std::cout << out << ": grid " << mapped.width << " x " << mapped.height << ", "
-            << countOf(counts.twoQubit, "two-qubit gate") << ", "
+  const std::string where =
+      chipPath.empty()
+          ? "grid " + std::to_string(mapped.width) + " x " + std::to_string(mapped.height)
+          : "chip " + chipPath + " (" + countOf(chip.liveCount(), "qubit") + ")";
+  std::cout << out << ": " << where << ", " << countOf(counts.twoQubit, "two-qubit gate") << ", "
             << countOf(counts.swaps, "inserted swap") << ", "
             << countOf(counts.oneQubit, "one-qubit gate")
             << classicalSummary(counts.measurements, counts.resets, counts.barriers,

@@ -14,7 +14,7 @@
 
 #include "driver/Trials.h"
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
+#include "routing/TrialWorkspace.h"
 #include "placement/Grid.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"

@@ -18,6 +18,16 @@ int baselineCost(const CircuitModel& model, const Grid& placement, std::ostream*
     if (line.kind != CircuitLine::kGate) continue;
     const Location a = site[line.q1];
     const Location b = site[line.q2];
+    if (placement.chip) {
+      // On a chip the price is the chip distance's, as findPath's on a grid.
+      const int d = placement.chip->distance(a, b);
+      if (d == 1 && placement.chip->coupled(a, b)) {
+        if (out) out->write(model.circuitText.data() + line.start, line.length) << '\n';
+      } else if (d > 1) {
+        costB += 2 * d - 2;
+      }
+      continue;
+    }
     if (dist(a, b) == 1) {
       if (out) out->write(model.circuitText.data() + line.start, line.length) << '\n';
       continue;

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/Location.h"
+#include "chip/Location.h"
 
 // Occupancy matrix [y][x]: qubit index on each site, -1 for an empty site.
 typedef std::vector<std::vector<int>> AllocMatrix;
@@ -14,11 +14,6 @@ typedef std::map<int, Location> QubitLocMap;
 // A SWAP gate as its two adjacent sites, in the order written.
 typedef std::pair<Location, Location> Swap;
 typedef std::vector<Swap> SwapList;
-
-// Manhattan distance between two sites.
-inline int dist(Location a, Location b) {
-  return std::abs(a.x - b.x) + std::abs(a.y - b.y);
-}
 
 // Exchanges the occupants of sites a and b in the matrix.
 void swapQubit(Location a, Location b, AllocMatrix& alloc);

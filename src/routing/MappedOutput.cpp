@@ -1,6 +1,6 @@
 #include "routing/MappedOutput.h"
 
-#include "driver/Files.h"
+#include "util/Files.h"
 
 void writeHeaderBlock(std::ostream& out, const CircuitModel& model) {
   out << ".qubit " << model.nodeNum << "\n\n";
@@ -21,7 +21,8 @@ std::string layoutText(const AllocMatrix& alloc, int width, int height, const Ci
   std::string text;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      text += model.nameOf(alloc[y][x]);
+      // A site that holds no qubit on the chip is written as ".".
+      text += alloc[y][x] == kNoSite ? std::string(".") : model.nameOf(alloc[y][x]);
       text += ' ';
     }
     text += '\n';

@@ -84,6 +84,13 @@ int LookaheadSet::atSite(Location site) const {
 
 int LookaheadSet::cost(const std::vector<Location>& where) const {
   int sum = 0;
+  if (chip) {
+    for (std::size_t g = 0; g < gates.size(); ++g) {
+      const int w = weights.empty() ? 1 : weights[g];
+      sum += w * chip->distance(where[gates[g].first], where[gates[g].second]);
+    }
+    return sum;
+  }
   if (weights.empty()) {
     for (const auto& g : gates)
       sum += dist(where[g.first], where[g.second]);

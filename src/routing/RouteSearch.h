@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "chip/Chip.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"
 
@@ -22,6 +23,8 @@ class LookaheadSet {
   // every gate counts once, so that gridswap's own routing pays nothing for weights.
   std::vector<int> weights;
   std::vector<std::vector<int>> partnerWeights;
+  // The chip whose distances price the gates; null on a full grid, where they are Manhattan's.
+  const Chip* chip = nullptr;
 
   // Takes the qubits and gates of `buffer`, weighted by `weighting`; every qubit starts
   // without a site.
@@ -32,6 +35,8 @@ class LookaheadSet {
   int atSite(Location site) const;
   // Summed weighted distance of the gates' qubits standing on `where` (one entry per qubit).
   int cost(const std::vector<Location>& where) const;
+  // The distance that prices a gate of qubits on a and b.
+  int distance(Location a, Location b) const { return chip ? chip->distance(a, b) : dist(a, b); }
 
  private:
   // Appends `qubit` when new; returns its position.

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "chip/Chip.h"
+#include "routing/ChipRoutes.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"
 #include "routing/MeetingSearch.h"
@@ -19,5 +21,7 @@ struct RouterScratch {
   std::vector<std::vector<std::string>> siteNames;  // per site: its starting qubit's name
   LookaheadSet look;                                // the buffer with its qubits' sites
   MeetingSearch search;                             // the meeting-site search
+  ChipMeetingSearch chipSearch;                     // the same on a chip with holes
+  const Chip* chip = nullptr;                       // that chip, or null on a full grid
   SwapList swaps;                                   // the SWAPs chosen for one gate
 };

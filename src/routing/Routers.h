@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"
+#include "routing/TrialWorkspace.h"
 
 // The two routers of a trial, over the shared circuit model and the trial's own workspace.
 

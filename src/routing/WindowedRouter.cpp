@@ -14,7 +14,7 @@ bool distinctQubits(const AllocMatrix& alloc, std::size_t limit) {
   std::vector<char> seen;
   for (const auto& row : alloc) {
     for (int q : row) {
-      if (q == -1) continue;
+      if (q == -1 || q == kNoSite) continue;
       if (q < 0 || static_cast<std::size_t>(q) >= limit) return false;
       if (static_cast<std::size_t>(q) >= seen.size()) seen.resize(q + 1, 0);
       if (seen[q]) return false;
@@ -50,7 +50,7 @@ class GateWalk {
     qubitCount_ = nodeNum > 0 ? nodeNum : 0;
     for (const auto& row : s_.workAlloc) {
       for (int q : row)
-        qubitCount_ = std::max(qubitCount_, static_cast<std::size_t>(q + 1));
+        if (q >= 0) qubitCount_ = std::max(qubitCount_, static_cast<std::size_t>(q + 1));
     }
     s_.site.assign(qubitCount_, Location{0, 0});
     s_.onGrid.assign(qubitCount_, 0);
@@ -91,8 +91,19 @@ class GateWalk {
       }
     }
     std::pair<Location, Location> ends;
-    s_.search.route(l1, l2, isTall_, look, s_.swaps, ends);
+    if (s_.chip) {
+      look.chip = s_.chip;
+      s_.chipSearch.route(*s_.chip, l1, l2, isTall_, look, s_.swaps, ends);
+    } else {
+      look.chip = nullptr;
+      s_.search.route(l1, l2, isTall_, look, s_.swaps, ends);
+    }
     return ends;
+  }
+
+  // True when a gate on qubits at a and b needs no SWAP: the two sites share a usable coupler.
+  bool adjacent(Location a, Location b) const {
+    return s_.chip ? s_.chip->coupled(a, b) : dist(a, b) == 1;
   }
 
  private:
@@ -170,7 +181,7 @@ RouteCosts routeWalk(const CircuitModel& model, TrialWorkspace& ws, const AllocM
       case CircuitLine::kGate: {
         Location l1 = walk.site(line.q1);
         Location l2 = walk.site(line.q2);
-        if (dist(l1, l2) != 1) {
+        if (!walk.adjacent(l1, l2)) {
           const std::pair<Location, Location> ends = walk.choose(l1, l2);
           for (const Swap& sw : s.swaps) {
             if (os) writeSwapLine(*os, siteName(sw.first), siteName(sw.second));
@@ -233,7 +244,7 @@ int routeGates(const CircuitModel& model, TrialWorkspace& ws, LineView lines, in
     if (line.kind != CircuitLine::kGate) continue;
     const Location l1 = walk.site(line.q1);
     const Location l2 = walk.site(line.q2);
-    if (dist(l1, l2) != 1) {
+    if (!walk.adjacent(l1, l2)) {
       walk.choose(l1, l2);
       for (const Swap& sw : s.swaps) {
         ++swapCount;

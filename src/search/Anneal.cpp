@@ -52,6 +52,8 @@ AnnealResult annealStart(const InterActGraph& graph, TrialWorkspace& ws,
     }
     const double chance = (generator() >> 8) * (1.0 / 16777216.0);
     if (current[y1][x1] == current[y2][x2]) continue;
+    // A site that holds no qubit on the chip takes part in no exchange.
+    if (current[y1][x1] == kNoSite || current[y2][x2] == kNoSite) continue;
     std::swap(current[y1][x1], current[y2][x2]);
     const RouteCosts costs = route(current);
     ++best.routings;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"
 

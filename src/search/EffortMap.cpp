@@ -10,14 +10,15 @@
 #include <thread>
 
 #include "check/CheckMapping.h"
-#include "driver/Files.h"
+#include "chip/ChipReader.h"
 #include "routing/Routers.h"
 #include "search/ReversedMapping.h"
 #include "search/Walks.h"
+#include "util/Files.h"
 
 const char kEffortMapUsage[] =
-    "Usage: gridswap-map [--effort default|more|max] [--threads N] <input file> <output file> "
-    "[<grid W> <grid H> [<window size>]]";
+    "Usage: gridswap-map [--effort default|more|max] [--threads N] [--chip FILE] <input file> "
+    "<output file> [<grid W> <grid H> [<window size>]]";
 
 void renderMapping(InterActGraph& graph, const SearchResult& result, std::string& circuitText,
                    std::string& layoutText) {
@@ -123,6 +124,7 @@ int runMapCommand(const std::vector<std::string>& args) {
   std::string effortName = "default";
   int threads = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::string> positional;
+  std::string chipFile;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string name = a;
@@ -137,12 +139,14 @@ int runMapCommand(const std::vector<std::string>& args) {
     if (a == "--help") {
       std::cout << kEffortMapUsage << std::endl;
       return 0;
-    } else if (name == "--effort" || name == "--threads") {
+    } else if (name == "--effort" || name == "--threads" || name == "--chip") {
       if (!hasValue) {
         if (i + 1 >= args.size()) return usage(name + " needs a value");
         value = args[++i];
       }
-      if (name == "--effort") {
+      if (name == "--chip") {
+        chipFile = value;
+      } else if (name == "--effort") {
         if (!parseEffort(value, &effort)) {
           return usage("--effort needs default, more or max, not \"" + value + "\"");
         }
@@ -156,14 +160,19 @@ int runMapCommand(const std::vector<std::string>& args) {
       positional.push_back(a);
     }
   }
-  if (positional.size() != 2 && positional.size() != 4 && positional.size() != 5) {
+  const bool onChip = !chipFile.empty();
+  if (onChip && positional.size() != 2 && positional.size() != 3) {
+    return usage("with --chip, 2 or 3 arguments expected (the window last), not " +
+                 std::to_string(positional.size()));
+  }
+  if (!onChip && positional.size() != 2 && positional.size() != 4 && positional.size() != 5) {
     return usage("2, 4 or 5 arguments expected, not " + std::to_string(positional.size()));
   }
   int W = 1;
   int H = 1;
   int window = 3;
   for (std::size_t k = 2; k < positional.size(); ++k) {
-    int* target = k == 2 ? &W : k == 3 ? &H : &window;
+    int* target = onChip || k == 4 ? &window : k == 2 ? &W : &H;
     if (!parseCount(positional[k], target)) {
       return usage("the grid and the window need whole numbers, not \"" + positional[k] + "\"");
     }
@@ -182,9 +191,19 @@ int runMapCommand(const std::vector<std::string>& args) {
     }
   }
 
+  std::shared_ptr<const Chip> chip;
+  if (onChip) {
+    try {
+      chip = std::make_shared<const Chip>(readChip(chipFile));
+    } catch (const ChipError& e) {
+      std::cout << e.what() << std::endl;
+      return 1;
+    }
+  }
+
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
-  InterActGraph graph(inFile, W, H, -1);
+  InterActGraph graph = onChip ? InterActGraph(inFile, chip, -1) : InterActGraph(inFile, W, H, -1);
   if (!graph.readError.empty()) {
     std::cout << graph.readError << std::endl;
     return 1;
@@ -199,7 +218,10 @@ int runMapCommand(const std::vector<std::string>& args) {
     std::cout << check.message << std::endl;
     return 1;
   }
-  std::cout << "effort=" << effortName << ", grid=" << graph.grid.width << "x" << graph.grid.height
+  std::cout << "effort=" << effortName << ", "
+            << (onChip ? "chip=" + chipFile
+                       : "grid=" + std::to_string(graph.grid.width) + "x" +
+                             std::to_string(graph.grid.height))
             << ", window size=" << windowName(result.window, result.weighting)
             << ", costR=" << result.costs.second << ", costU= " << result.costs.first << std::endl;
   std::cout << "starts=" << result.starts << ", routings=" << result.routings

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/CheckResult.h"
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "search/EffortSearch.h"
 
 // The mapped circuit and the layout file of the search's choice, as the windowed router writes

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
 
 // How hard the mapping search tries: kDefault is gridswap's own run, the others search more

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
 
 // A routing of the reversed circuit, read backwards, is a mapping of the circuit itself: it

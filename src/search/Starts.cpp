@@ -39,9 +39,13 @@ AllocMatrix layOut(const InterActGraph& graph, const std::vector<Location>& site
   for (int q = 0; q < graph.nodeNum; ++q) {
     if (!seen[q]) order.push_back(q);
   }
-  AllocMatrix alloc(graph.grid.height, std::vector<int>(graph.grid.width, -1));
-  for (std::size_t i = 0; i < sites.size() && i < order.size(); ++i)
-    alloc[sites[i].y][sites[i].x] = order[i];
+  AllocMatrix alloc = graph.emptyPlacement();
+  // Sites that hold no qubit on the chip are passed over, keeping the others' order.
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < sites.size() && next < order.size(); ++i) {
+    if (alloc[sites[i].y][sites[i].x] == kNoSite) continue;
+    alloc[sites[i].y][sites[i].x] = order[next++];
+  }
   return alloc;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 #include "routing/GridPaths.h"
 
 // Starting placements for the search. Every one is a complete placement: each site of the

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 
 // The line sequences the search routes. Both are views of the circuit's tokenised lines (each
 // entry still points into the circuit text), kept to the lines that move qubits, so that a

@@ -1,4 +1,4 @@
-#include "driver/Files.h"
+#include "util/Files.h"
 
 #include <sys/stat.h>
 

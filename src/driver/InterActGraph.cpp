@@ -1,4 +1,4 @@
-#include "model/InterActGraph.h"
+#include "driver/InterActGraph.h"
 
 #include <fstream>
 #include <iostream>
@@ -11,6 +11,13 @@ InterActGraph::InterActGraph(std::string inFile, int W, int H, int gateLimit)
 
 InterActGraph::InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit)
     : CircuitModel(in, std::move(inFile), W, H, gateLimit), workspace(*this) {}
+
+InterActGraph::InterActGraph(std::string inFile, std::shared_ptr<const Chip> chip, int gateLimit)
+    : CircuitModel(std::move(inFile), std::move(chip), gateLimit), workspace(*this) {}
+
+InterActGraph::InterActGraph(std::istream& in, std::string inFile, std::shared_ptr<const Chip> chip,
+                             int gateLimit)
+    : CircuitModel(in, std::move(inFile), std::move(chip), gateLimit), workspace(*this) {}
 
 void InterActGraph::resetGrid() {
   resetWorkspace(workspace);
@@ -42,4 +49,14 @@ RouteCosts InterActGraph::insertSwap2(std::string outFile, int window, int outpu
 
 RouteCosts InterActGraph::routeWindowed(int window, int outputMode, RouteOutput& out) {
   return ::routeWindowed(*this, workspace, window, outputMode, out);
+}
+
+void InterActGraph::randomMapToGrid() {
+  workGrid.randomLocate();
+  grid = workGrid;
+}
+
+void InterActGraph::trivialMapToGrid() {
+  workGrid.trivialLocate();
+  grid = workGrid;
 }

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "model/CircuitModel.h"
-#include "model/TrialWorkspace.h"
 #include "placement/Grid.h"
+#include "routing/TrialWorkspace.h"
 
 // The circuit model with one trial workspace beside it, for single-threaded callers: the model's
 // members, the workspace's two grids under their usual names, and placement and routing as
@@ -21,6 +21,11 @@ class InterActGraph : public CircuitModel {
   InterActGraph(std::string inFile, int W, int H, int gateLimit);
   // Reads a circuit from a stream; a malformed or too large one leaves its message in readError.
   InterActGraph(std::istream& in, std::string inFile, int W, int H, int gateLimit);
+  // Reads a circuit to be mapped onto `chip`, from a file or a stream; a chip that cannot take
+  // the circuit leaves its message in readError.
+  InterActGraph(std::string inFile, std::shared_ptr<const Chip> chip, int gateLimit);
+  InterActGraph(std::istream& in, std::string inFile, std::shared_ptr<const Chip> chip,
+                int gateLimit);
   InterActGraph(const InterActGraph&) = delete;
   InterActGraph& operator=(const InterActGraph&) = delete;
 

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "chip/Chip.h"
+#include "routing/RouteSearch.h"
+
+// The search of one distant gate on a chip with missing qubits or couplers. It is the search of
+// MeetingSearch with chip distances in place of grid distances: the candidate meeting sites are
+// the sites on some shortest chip path between the two qubits, and each qubit travels along a
+// shortest chip path. On a full grid these are the sites of the gate's rectangle and its
+// monotone routes, in the same order.
+
+// Where a chip route may step, and the order of the steps when routes are otherwise equal: the
+// main axis (x when the grid is tall) towards the far site first, then the other axis towards
+// it, then the main axis away from it, then the other axis away from it; a tie in a coordinate
+// counts as towards its increasing side.
+int chipStepRank(Location from, Location to, Location start, Location far, bool isTall);
+
+// The sites on a shortest chip path between a and b, by breadth-first steps from a.
+void chipInterval(const Chip& chip, Location a, Location b, std::vector<Location>& out);
+
+// The candidate meeting sites of qubits on a and b: the interval's sites ordered by their
+// distance from a (the middle distance first, then alternately nearer a and nearer b), and at
+// one distance as the grid orders them (by the steps along y from a when the grid is wide, along
+// x when it is tall, each towards b), other ties by the other coordinate towards b.
+void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
+                      std::vector<Location>& out);
+
+// The cheapest shortest chip paths from one start to every site of the interval of the start and
+// a far site, priced as RouteTree prices monotone routes: the qubit on the start travels, every
+// qubit on the path moves back one site, and a route costs one weight per passed site, chosen by
+// the site it is entered from. Of equal costs, the route first in step order wins.
+class ChipRouteTree {
+ public:
+  // Builds the tree over the interval of `start` and `far`.
+  void build(const Chip& chip, Location start, Location far, bool isTall, const LookaheadSet& look);
+  // Position in the look-ahead set of the qubit on the start, or -1.
+  int traveller() const { return traveller_; }
+  // True when the tree reaches `c`.
+  bool reaches(Location c) const { return cellOf(c) >= 0; }
+  // Sum of the entry weights along the first cheapest route to `c`.
+  int cost(Location c) const { return cells_[cellOf(c)].cost; }
+  // True when the route to `c` comes before the route to `d` in step order (equally far).
+  bool before(Location c, Location d) const {
+    return cells_[cellOf(c)].order < cells_[cellOf(d)].order;
+  }
+  // Appends the first cheapest route to `c`, from the start to `c`.
+  void route(Location c, std::vector<Location>& out) const;
+  // Calls visit(k, to) for each look-ahead qubit k that the route to `c` moves to `to`.
+  template <typename Visit>
+  void forEachMoved(Location c, Visit visit) const {
+    for (int i = cellOf(c); cells_[i].parent >= 0; i = cells_[i].parent) {
+      if (cells_[i].look >= 0) visit(cells_[i].look, cells_[cells_[i].parent].site);
+    }
+  }
+  // The sites the tree enters `c` from: its neighbours one step nearer the start.
+  void entries(const Chip& chip, Location c, std::vector<Location>& out) const;
+
+ private:
+  // What the tree keeps per interval site.
+  struct Cell {
+    Location site;
+    int layer = 0;    // chip distance from the start
+    int cost = 0;     // cheapest weight sum from the start
+    int parent = -1;  // the cell its route enters it from, -1 for the start
+    int order = 0;    // position of its route among the routes of its layer, in step order
+    int look = -1;    // look-ahead position of the qubit on it, or -1
+  };
+  int cellOf(Location c) const {
+    if (c.x < 0 || c.y < 0 || c.x >= width_ || c.y >= height_) return -1;
+    return index_[static_cast<std::size_t>(c.y) * width_ + c.x];
+  }
+  // The entry weight of cell i entered from site `from`.
+  int weight(const Chip& chip, const LookaheadSet& look, int i, Location from) const;
+
+  int width_ = 0;
+  int height_ = 0;
+  int traveller_ = -1;
+  std::vector<Cell> cells_;   // layer by layer from the start
+  std::vector<int> index_;    // per site of the grid: its cell, or -1
+  std::vector<int> touched_;  // sites whose index_ entry is set, to clear them cheaply
+};
+
+// The windowed router's choice for one distant gate on a chip, as MeetingSearch chooses on a grid.
+class ChipMeetingSearch {
+ public:
+  // The SWAPs and ends of the chosen candidate for the qubits on a and b; returns its cost.
+  // `look` holds the buffer's qubits with the sites of the current placement and the chip.
+  double route(const Chip& chip, Location a, Location b, bool isTall, const LookaheadSet& look,
+               SwapList& swaps, std::pair<Location, Location>& ends);
+
+ private:
+  // The site before `meet` on b's first cheapest route to it (b when b is at most a step away).
+  Location endOfB(const Chip& chip, const LookaheadSet& look, Location b, Location meet);
+
+  ChipRouteTree fromA_;
+  ChipRouteTree fromB_;
+  std::vector<Location> candidates_;
+  std::vector<Location> where_;
+  std::vector<Location> entries_;
+  std::vector<Location> routeA_;
+  std::vector<Location> routeB_;
+};
