@@ -74,6 +74,11 @@ bool CircuitModel::gridStep(int& W, int& H) {
                   std::to_string(chip->largestGroup());
       return false;
     }
+    // A layout writes "." for a site off the chip, which a qubit of that name would blur.
+    if (!chip->full() && nameToIdx.count(".")) {
+      readError = "A qubit named \".\" cannot be mapped onto a chip with missing sites";
+      return false;
+    }
     gridWidth = W = chip->width();
     gridHeight = H = chip->height();
     for (int k = 0, spare = chip->largestGroup() - nodeNum; spare > 0; ++k) {

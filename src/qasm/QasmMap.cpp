@@ -33,6 +33,7 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
   result.circuit = circText(result.imported);
   result.qubits = static_cast<int>(result.imported.qubits.size());
   result.window = options.window;
+  result.chip = options.chip;
 
   const long long sites = static_cast<long long>(options.width) * options.height;
   const bool chosen = options.width > 0 && options.height > 0;

@@ -267,6 +267,7 @@ int runMap(const std::vector<std::string>& args) {
   MapNames names;
   names.source = in;
   names.mapped = native.empty() ? out + ".mapped.circ" : native;
+  names.chip = chipFile;
   MapResult result;
   try {
     result = mapQasm(source, names, options);
@@ -290,7 +291,8 @@ int runMap(const std::vector<std::string>& args) {
     chart.chosenSeed = result.bestSeed;
     std::string picture;
     const CheckResult drawn = drawMappingText(names.mapped, result.mapped, result.layout,
-                                              baseName(out), &chart, &picture);
+                                              baseName(out), &chart, &picture,
+                                              result.chip.get());
     if (!drawn.ok()) {
       return fail("Internal error: the mapping of " + in + " cannot be drawn: " + drawn.message);
     }

@@ -46,7 +46,8 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
 }
 
 CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
-                         const std::string& outFile, const std::string& layoutFile) {
+                         const std::string& outFile, const std::string& layoutFile,
+                         const Chip* chip, const std::string& chipName) {
   std::string circuitText;
   std::string layoutText;
   renderMapping(graph, result, circuitText, layoutText);
@@ -65,7 +66,7 @@ CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
     discard();
     return {1, "Cannot write file: " + layoutFile};
   }
-  const CheckResult check = checkMapping(graph.inFile, circuitTemp, layoutTemp);
+  const CheckResult check = checkMapping(graph.inFile, circuitTemp, layoutTemp, chip, chipName);
   if (!check.ok()) {
     discard();
     return check;
@@ -213,7 +214,8 @@ int runMapCommand(const std::vector<std::string>& args) {
     return 1;
   }
   const SearchResult result = searchMapping(graph, planFor(effort, window), threads);
-  const CheckResult check = writeMapping(graph, result, outFile, layoutFile);
+  const CheckResult check =
+      writeMapping(graph, result, outFile, layoutFile, chip.get(), chipFile);
   if (!check.ok()) {
     std::cout << check.message << std::endl;
     return 1;

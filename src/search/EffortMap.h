@@ -16,8 +16,10 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
 // beside the outputs (outFile and layoutFile, each followed by ".unchecked"); only a mapping
 // that passes is renamed to outFile and its layout to layoutFile. Returns the check's result,
 // or "Cannot write file: PATH" (status 1) when a file cannot be written.
+// On a chip (when given) the check holds the mapping to the chip, named chipName in the summary.
 CheckResult writeMapping(InterActGraph& graph, const SearchResult& result,
-                         const std::string& outFile, const std::string& layoutFile);
+                         const std::string& outFile, const std::string& layoutFile,
+                         const Chip* chip = nullptr, const std::string& chipName = "");
 
 // The usage line of gridswap-map.
 extern const char kEffortMapUsage[];
