@@ -29,13 +29,15 @@ class Chip:
     :meth:`grid` gives the full rectangle, numbered row by row.
     """
 
-    __slots__ = ("_width", "_height", "_full", "_qubits", "_no_couplers", "_at")
+    __slots__ = ("_width", "_height", "_full", "_qubits", "_no_couplers", "_at", "name")
 
     def __init__(
         self,
         qubits: MappingType[int, Tuple[int, int]],
         no_couplers: Sequence[Tuple[int, int]] = (),
+        name: str = "in memory",
     ) -> None:
+        self.name = name  #: what the mapped program's header and the checker call the chip
         triples = [(int(i), int(x), int(y)) for i, (x, y) in qubits.items()]
         pairs = [(int(a), int(b)) for a, b in no_couplers]
         self._set(_core.chip_fields(triples, pairs))
@@ -54,6 +56,7 @@ class Chip:
         if width < 1 or height < 1:
             raise ValueError(f"Grid {width} x {height} has no sites")
         chip = cls.__new__(cls)
+        chip.name = f"{width} x {height}"
         chip._set(_core.grid_fields(int(width), int(height)))
         return chip
 
@@ -63,7 +66,8 @@ class Chip:
         Raises OSError ("Cannot open file: PATH") for a file that cannot be opened, ValueError
         with the reader's "FILE:LINE: what" message for a malformed one."""
         chip = cls.__new__(cls)
-        chip._set(_core.read_chip(os.fspath(path)))
+        chip.name = os.fspath(path)
+        chip._set(_core.read_chip(chip.name))
         return chip
 
     @property
@@ -91,9 +95,20 @@ class Chip:
         """The unusable couplers between neighbouring qubits, as device index pairs."""
         return list(self._no_couplers)
 
+    def _row_major(self) -> bool:
+        """True for the full grid numbered row by row, which maps as a plain grid."""
+        return self._full and all(i == y * self._width + x for i, (x, y) in self._qubits.items())
+
+    def _core_args(self) -> Tuple[list, list, str]:
+        """The chip as the core takes it: (index, x, y) triples, no-coupler pairs and its name,
+        or empty lists for a plain grid."""
+        if self._row_major():
+            return [], [], ""
+        triples = [(i, x, y) for i, (x, y) in self._qubits.items()]
+        return triples, list(self._no_couplers), self.name
+
     def device_of_grid(self, index: int) -> int:
-        """The device index of the qubit on grid index y * width + x (the numbering of the
-        mapped program's physical qubits)."""
+        """The device index of the qubit on grid index y * width + x."""
         site = (index % self._width, index // self._width)
         if not hasattr(self, "_at"):
             object.__setattr__(self, "_at", {s: i for i, s in self._qubits.items()})
@@ -114,15 +129,18 @@ class Chip:
         return sorted(edges)
 
     def __getstate__(self) -> tuple:
-        return (self._width, self._height, self._full, self._qubits, self._no_couplers)
+        return (self._width, self._height, self._full, self._qubits, self._no_couplers,
+                self.name)
 
     def __setstate__(self, state: tuple) -> None:
-        self._width, self._height, self._full, self._qubits, self._no_couplers = state
+        (self._width, self._height, self._full, self._qubits, self._no_couplers,
+         self.name) = state
 
     def __eq__(self, other: object) -> bool:
+        """Chips are equal when their qubits and couplers are; their names do not count."""
         if not isinstance(other, Chip):
             return NotImplemented
-        return self.__getstate__() == other.__getstate__()
+        return self.__getstate__()[:5] == other.__getstate__()[:5]
 
     def __hash__(self) -> int:
         return hash((self._width, self._height, tuple(sorted(self._qubits.items()))))
@@ -141,7 +159,7 @@ class Mapping:
     its ``qreg`` declarations give them.
     """
 
-    qasm: str  #: the mapped program, OpenQASM 2.0; physical qubit q[y * width + x] is site (x, y)
+    qasm: str  #: the mapped program, OpenQASM 2.0 on the chip's device indices
     mapped: str  #: gridswap's native mapped circuit
     layout: str  #: its layout file: where each qubit ends
     circuit: str  #: the imported program in gridswap's circuit format
@@ -168,7 +186,7 @@ class Mapping:
             title = title[: -len(".mapped.circ")] + ".qasm"
         return _core.draw(
             self.mapped_name, self.mapped, self.layout, title, list(self.trial_swaps),
-            -1 if self.seed is None else self.seed,
+            -1 if self.seed is None else self.seed, *self.chip._core_args()[:2],
         )
 
 
@@ -229,26 +247,27 @@ def map(  # noqa: A001 - the package's verb, as the programs name it
         raise ValueError(f"Window must be a whole number of 0 or more, not {window!r}")
     if threads is not None and (not isinstance(threads, int) or threads < 1):
         raise ValueError(f"Threads must be 1 or more, not {threads!r}")
+    qubits: list = []
+    no_couplers: list = []
+    chip_name = ""
     if chip is None:
         width = height = 0
     elif isinstance(chip, Chip):
-        if not chip.full:
-            raise ValueError("Chips with missing qubits or couplers cannot be mapped yet")
         width, height = chip.width, chip.height
+        qubits, no_couplers, chip_name = chip._core_args()
     else:
         width, height = chip
         Chip.grid(width, height)
     fields = _core.map_qasm(
         text, source_name, _mapped_name(source_name), int(width), int(height), window,
-        effort, threads or 0, ignore_measure,
+        effort, threads or 0, ignore_measure, qubits, no_couplers, chip_name,
     )
     trials = fields["trials"]
     seed = fields["seed"]
     used = chip if isinstance(chip, Chip) else Chip.grid(fields["width"], fields["height"])
-    device = used.device_of_grid
-    initial = {k: device(g) for k, g in fields["initial_placement"].items()}
-    final = {k: device(g) for k, g in fields["final_placement"].items()}
-    swaps = [(device(a), device(b)) for a, b in fields["swaps"]]
+    initial = dict(fields["initial_placement"])
+    final = dict(fields["final_placement"])
+    swaps = [tuple(p) for p in fields["swaps"]]
     kept = trials[seed] if not fields["searched"] and 0 <= seed < len(trials) else None
     return Mapping(
         qasm=fields["qasm"],

@@ -115,7 +115,8 @@ def _search(nodes: Sequence[int], edges: List[Edge], budget: int = 200000) -> Op
 def recognise(nodes: Sequence[int], edges: Iterable[Edge]) -> Chip:
     """The chip of a coupling graph: its qubits keep their numbers as device indices, placed
     on grid sites so that every coupler joins neighbours; the neighbouring pairs without a
-    coupler become unusable couplers. Raises NotAGrid when no placement exists."""
+    coupler become unusable couplers, and qubits without couplers are left out. Raises
+    NotAGrid when no placement exists."""
     nodes = sorted({int(n) for n in nodes})
     if not nodes:
         raise NotAGrid("the coupling map has no qubits")
@@ -127,6 +128,9 @@ def recognise(nodes: Sequence[int], edges: Iterable[Edge]) -> Chip:
     for a, b in simple:
         degree[a] = degree.get(a, 0) + 1
         degree[b] = degree.get(b, 0) + 1
+    # A qubit without couplers takes part in no two-qubit gate: it is left off the chip.
+    if simple:
+        nodes = [n for n in nodes if n in degree]
     crowded = [n for n in nodes if degree.get(n, 0) > 4]
     if crowded:
         raise NotAGrid(

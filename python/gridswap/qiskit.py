@@ -86,8 +86,6 @@ def _map_dag(dag: DAGCircuit, chip: Chip, window: int, effort: str,
     if dag.num_qubits() > len(chip.qubits):
         raise TranspilerError(
             f"gridswap: {dag.num_qubits()} qubits do not fit on a chip of {len(chip.qubits)}")
-    if not chip.full:
-        raise TranspilerError("gridswap: chips with missing qubits or couplers cannot be mapped yet")
     circuit = dag_to_circuit(dag, copy_operations=False)
     converted = to_qasm(circuit)
     if converted is None:
@@ -157,7 +155,7 @@ class GridswapRouting(TransformationPass):
                 for qreg in layout.get_registers():
                     moved.add_register(qreg)
                 self.property_set["layout"] = moved
-        if dag.num_qubits() < len(chip.qubits):
+        if dag.num_qubits() <= max(chip.qubits):
             raise TranspilerError("gridswap routes circuits laid out on every qubit of the chip")
         out = dag_to_circuit(dag.copy_empty_like(), copy_operations=False)
         if gates is None or not routed(circuit, gates, out, start, mapping.swaps,
@@ -166,7 +164,7 @@ class GridswapRouting(TransformationPass):
             out = dag_to_circuit(dag.copy_empty_like(), copy_operations=False)
             program = qasm2.loads(mapping.qasm,
                                   custom_instructions=qasm2.LEGACY_CUSTOM_INSTRUCTIONS)
-            qubits = [out.qubits[chip.device_of_grid(g)] for g in range(len(program.qubits))]
+            qubits = [out.qubits[d] for d in range(len(program.qubits))]
             bits = {}
             for creg in out.cregs:
                 for i, bit in enumerate(creg):

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -182,7 +183,8 @@ NB_MODULE(_core, m) {
       "map_qasm",
       [](const std::string& source, const std::string& sourceName, const std::string& mappedName,
          int width, int height, int window, const std::string& effort, int threads,
-         bool ignoreMeasure) {
+         bool ignoreMeasure, const std::vector<std::tuple<int, int, int>>& chipQubits,
+         const std::vector<std::pair<int, int>>& chipNoCouplers, const std::string& chipName) {
         MapOptions options;
         options.width = width;
         options.height = height;
@@ -193,16 +195,21 @@ NB_MODULE(_core, m) {
           throw nb::value_error(
               ("Unknown effort level " + effort + ": expected default, more or max").c_str());
         }
+        if (!chipQubits.empty())
+          options.chip = std::make_shared<const Chip>(makeChip(chipQubits, chipNoCouplers));
         MapNames names;
         names.source = sourceName;
         names.mapped = mappedName;
+        names.chip = chipName;
         const MapResult r = mapCancellable(source, names, options);
-        return mappingFields(r, names, Chip::grid(r.width, r.height));
+        return mappingFields(r, names, r.chip ? *r.chip : Chip::grid(r.width, r.height));
       },
       nb::arg("source"), nb::arg("source_name"), nb::arg("mapped_name"), nb::arg("width"),
       nb::arg("height"), nb::arg("window"), nb::arg("effort"), nb::arg("threads"),
-      nb::arg("ignore_measure"),
-      "Maps an OpenQASM 2.0 program as gridswap-qasm map does; a dict of the result's fields.");
+      nb::arg("ignore_measure"), nb::arg("chip_qubits"), nb::arg("chip_no_couplers"),
+      nb::arg("chip_name"),
+      "Maps an OpenQASM 2.0 program as gridswap-qasm map does, onto the grid or, when its qubits "
+      "are given, the chip; a dict of the result's fields, qubits as device indices.");
 
   m.def(
       "two_qubit_gates",
@@ -242,13 +249,18 @@ NB_MODULE(_core, m) {
       "draw",
       [](const std::string& mappedName, const std::string& mappedText,
          const std::string& layoutText, const std::string& title,
-         const std::vector<int>& swapsBySeed, int chosenSeed) {
+         const std::vector<int>& swapsBySeed, int chosenSeed,
+         const std::vector<std::tuple<int, int, int>>& chipQubits,
+         const std::vector<std::pair<int, int>>& chipNoCouplers) {
         SeedChart chart;
         chart.swapsBySeed = swapsBySeed;
         chart.chosenSeed = chosenSeed;
+        Chip chip;
+        if (!chipQubits.empty()) chip = makeChip(chipQubits, chipNoCouplers);
         std::string svg;
         const CheckResult r = drawMappingText(mappedName, mappedText, layoutText, title,
-                                              swapsBySeed.empty() ? nullptr : &chart, &svg);
+                                              swapsBySeed.empty() ? nullptr : &chart, &svg,
+                                              chipQubits.empty() ? nullptr : &chip);
         if (!r.ok()) throw nb::value_error(r.message.c_str());
         return svg;
       },

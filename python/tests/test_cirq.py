@@ -25,14 +25,20 @@ def _random(qubits, moments, seed):
         random_state=seed)
 
 
+HOLES = [cirq.GridQubit(1, 1), cirq.GridQubit(0, 3)]
+
+
 @pytest.mark.parametrize(
-    "qubits, rows, cols, seed, effort",
-    [(6, 2, 3, 1, "default"), (8, 3, 3, 2, "default"), (9, 3, 3, 3, "more"),
-     (7, 3, 3, 4, "max"), (5, 2, 4, 5, "default")],
+    "qubits, rows, cols, seed, effort, missing",
+    [(6, 2, 3, 1, "default", []), (8, 3, 3, 2, "default", []), (9, 3, 3, 3, "more", []),
+     (7, 3, 3, 4, "max", []), (5, 2, 4, 5, "default", []), (8, 3, 4, 6, "default", HOLES),
+     (9, 3, 4, 7, "more", HOLES)],
 )
 def test_routed_circuit_is_the_circuit_given_the_final_permutation(qubits, rows, cols, seed,
-                                                                  effort):
-    device = _device(rows, cols)
+                                                                  effort, missing):
+    device = _device(rows, cols, missing)
+    if missing:
+        device.remove_edge(cirq.GridQubit(2, 0), cirq.GridQubit(2, 1))
     circuit = _random(qubits, 25, seed)
     routed, initial, swaps = gridswap.cirq.route(circuit, device, effort=effort)
     for op in routed.all_operations():
@@ -69,11 +75,8 @@ def test_same_shapes_as_route_cqc():
          "gridswap routes onto device graphs of cirq.GridQubit"),
         (_device(2, 2), cirq.Circuit(cirq.H.on_each(*cirq.LineQubit.range(5))),
          "5 qubits do not fit on a device of 4"),
-        (_device(2, 3, missing=[cirq.GridQubit(0, 1)]),
-         cirq.Circuit(cirq.CZ(*cirq.LineQubit.range(2))),
-         "Chips with missing qubits or couplers cannot be mapped yet"),
     ],
-    ids=["ThreeQubitGate", "NotGridQubits", "TooManyQubits", "DeviceWithHoles"],
+    ids=["ThreeQubitGate", "NotGridQubits", "TooManyQubits"],
 )
 def test_refusals(device, circuit, message):
     with pytest.raises(ValueError) as caught:

@@ -60,6 +60,17 @@ def _relabelled_grid(rows, cols, seed):
     return CouplingMap([[order[a], order[b]] for a, b in grid.get_edges()])
 
 
+def _grid_with_holes(rows, cols, seed, gone=5):
+    """A rows x cols grid without qubit `gone` and coupler (0, 1), its qubits numbered at
+    random; the missing qubit stays, without couplers, so that the numbers stay contiguous."""
+    grid = CouplingMap.from_grid(rows, cols)
+    edges = [e for e in grid.get_edges() if gone not in e and tuple(sorted(e)) != (0, 1)]
+    order = list(range(rows * cols))
+    random.Random(seed).shuffle(order)
+    coupling = CouplingMap([[order[a], order[b]] for a, b in edges])
+    return coupling
+
+
 SMALL = ["qasmbench-adder_n4.qasm", "qasmbench-qaoa_n6.qasm", "qasmbench-hhl_n7.qasm",
          "qasmbench-error_correctiond3_n5.qasm"]
 
@@ -68,7 +79,8 @@ SMALL = ["qasmbench-adder_n4.qasm", "qasmbench-qaoa_n6.qasm", "qasmbench-hhl_n7.
     "circuit, device",
     [(name, (3, 3)) for name in SMALL]
     + [(f"random{seed}", (3, 3)) for seed in range(3)]
-    + [("random9", "relabelled"), ("qft8", (2, 4))],
+    + [("random9", "relabelled"), ("qft8", (2, 4)), ("random12", "holes"),
+       ("qasmbench-qaoa_n6.qasm", "holes")],
 )
 def test_unitary_matches_given_the_layouts(circuit, device):
     if circuit.startswith("random"):
@@ -79,7 +91,12 @@ def test_unitary_matches_given_the_layouts(circuit, device):
     else:
         qc = QuantumCircuit.from_qasm_file(str(program(circuit)))
         qc.remove_final_measurements()
-    coupling = _relabelled_grid(3, 3, 5) if device == "relabelled" else CouplingMap.from_grid(*device)
+    if device == "relabelled":
+        coupling = _relabelled_grid(3, 3, 5)
+    elif device == "holes":
+        coupling = _grid_with_holes(3, 3, 2, gone=8)
+    else:
+        coupling = CouplingMap.from_grid(*device)
     out = _gridswap(qc, coupling)
     assert _mapped(out, coupling)
     assert _equivalent(qc, out)
@@ -179,16 +196,10 @@ def test_a_coupling_map_that_is_no_grid_is_refused(coupling, reason):
 
 @pytest.mark.parametrize("seed", range(3))
 def test_relabelled_grid_with_holes_is_recognised(seed):
-    rows, cols = 3, 4
-    grid = CouplingMap.from_grid(rows, cols)
-    gone_qubit = 5
-    gone_edge = (0, 1)
-    edges = [e for e in grid.get_edges() if gone_qubit not in e and tuple(sorted(e)) != gone_edge]
-    order = list(range(rows * cols))
-    random.Random(seed).shuffle(order)
-    coupling = CouplingMap([[order[a], order[b]] for a, b in edges])
+    coupling = _grid_with_holes(3, 4, seed)
     chip = chip_of(coupling)
     assert not chip.full
-    assert sorted(chip.qubits) == sorted(coupling.physical_qubits)
-    want = {tuple(sorted((order[a], order[b]))) for a, b in edges}
-    assert set(chip.couplers()) == want
+    order = list(range(12))
+    random.Random(seed).shuffle(order)
+    assert sorted(chip.qubits) == sorted(set(order) - {order[5]})
+    assert set(chip.couplers()) == {tuple(sorted(e)) for e in coupling.get_edges()}
