@@ -11,6 +11,7 @@
 #include <set>
 
 #include "CircSim.h"
+#include "MappingReplay.h"
 #include "TestUtil.h"
 #include "check/TextLines.h"
 #include "driver/Cancel.h"
@@ -19,6 +20,9 @@
 #include "qasm/QasmMap.h"
 
 namespace {
+
+using replay::normal;
+using replay::walkBack;
 
 const std::string kRepoPrograms = std::string(TEST_DATA_DIR) + "/qasmbench";
 const std::string kSharedPrograms = std::string(SHARED_DIR) + "/circuits/qasm";
@@ -55,72 +59,6 @@ MapResult mapProgram(const std::string& dir, const std::string& file, MapOptions
   names.source = dir + "/" + file;
   names.mapped = base + ".mapped.circ";
   return mapQasm(testutil::readFile(names.source), names, options);
-}
-
-// A line with its tokens joined by single spaces.
-std::string normal(const std::vector<std::string>& tokens) {
-  std::string text;
-  for (const std::string& t : tokens)
-    text += (text.empty() ? "" : " ") + t;
-  return text;
-}
-
-bool isTwoQubit(const std::string& mnemonic) {
-  return mnemonic == "CNOT" || mnemonic == "CZ" || mnemonic == "CP" || mnemonic == "SWAP";
-}
-
-// Reads the exported program back through the placement at each point: every line must be the
-// original's next line on the same logical qubits, apart from inserted SWAPs, and every gate
-// must act on grid neighbours. Returns the number of inserted SWAPs.
-int walkBack(const MapResult& r) {
-  const testutil::Placements p = testutil::readPlacements(r.qasm);
-  const CircCircuit back = importQasm(r.qasm, "exported", {});
-  EXPECT_EQ(p.width, r.width);
-  EXPECT_EQ(p.height, r.height);
-  EXPECT_EQ(back.qubits.size(), static_cast<std::size_t>(r.width * r.height));
-  std::vector<int> nameAt(back.qubits.size(), -1);  // grid index -> qubit in p.names
-  for (std::size_t k = 0; k < p.initial.size(); ++k)
-    nameAt[static_cast<std::size_t>(p.initial[k])] = static_cast<int>(k);
-  auto site = [&](const std::string& physical) { return std::stoi(physical.substr(1)); };
-  auto adjacent = [&](int a, int b) {
-    return std::abs(a % r.width - b % r.width) + std::abs(a / r.width - b / r.width) == 1;
-  };
-  std::vector<std::string> original;
-  for (const std::string& line : r.imported.lines)
-    original.push_back(normal(whitespaceTokens(line)));
-  std::size_t next = 0;
-  int inserted = 0;
-  for (const std::string& line : back.lines) {
-    std::vector<std::string> tokens = whitespaceTokens(line);
-    if (isTwoQubit(tokens[0])) {
-      EXPECT_TRUE(adjacent(site(tokens[1]), site(tokens[2]))) << line;
-    }
-    for (std::string& t : tokens) {
-      if (t.size() > 1 && t[0] == 'q' && std::all_of(t.begin() + 1, t.end(), ::isdigit)) {
-        t = p.names[static_cast<std::size_t>(nameAt[static_cast<std::size_t>(site(t))])];
-      }
-    }
-    const std::string logical = normal(tokens);
-    // A swap that is not the original's next line is one the mapping inserted.
-    if (tokens[0] == "SWAP" && (next == original.size() || original[next] != logical)) {
-      const std::vector<std::string> ends = whitespaceTokens(line);
-      std::swap(nameAt[static_cast<std::size_t>(site(ends[1]))],
-                nameAt[static_cast<std::size_t>(site(ends[2]))]);
-      ++inserted;
-      continue;
-    }
-    if (next == original.size()) {
-      ADD_FAILURE() << "extra line " << line;
-      break;
-    }
-    EXPECT_EQ(logical, original[next]) << "exported line " << line;
-    if (logical != original[next]) break;
-    ++next;
-  }
-  EXPECT_EQ(next, original.size());
-  for (std::size_t k = 0; k < p.final.size(); ++k)
-    EXPECT_EQ(nameAt[static_cast<std::size_t>(p.final[k])], static_cast<int>(k)) << p.names[k];
-  return inserted;
 }
 
 // A state-vector machine that also measures, resets and tests conditions, on circuit lines.

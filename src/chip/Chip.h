@@ -26,6 +26,8 @@ class Chip {
  public:
   // Distance between two sites that no chain of usable couplers joins.
   static constexpr int kUnreachable = 1 << 29;
+  // The table's entry for two sites that no chain of usable couplers joins.
+  static constexpr std::uint16_t kNoPath = 0xFFFF;
 
   // The largest side of a chip's grid, and the most qubits a chip with holes may have (its
   // distance table grows with their square).
@@ -69,10 +71,19 @@ class Chip {
   // them. On a full chip this is the Manhattan distance; either site off the chip gives the
   // Manhattan distance too, which only weightless anchors (the grid's centre) ask for.
   int distance(Location a, Location b) const {
-    if (full_ || !live(a) || !live(b)) return manhattan(a, b);
-    const std::uint16_t d =
-        dist_[static_cast<std::size_t>(rank_[id(a)]) * liveCount_ + rank_[id(b)]];
+    if (full_ || !inside(a) || !inside(b)) return manhattan(a, b);
+    const int ra = rank_[id(a)];
+    const int rb = rank_[id(b)];
+    if ((ra | rb) < 0) return manhattan(a, b);
+    const std::uint16_t d = dist_[static_cast<std::size_t>(ra) * liveCount_ + rb];
     return d == kNoPath ? kUnreachable : d;
+  }
+  // Position of a live site among the live sites, row by row, or -1 for any other site.
+  int rankOf(Location s) const { return inside(s) ? rank_[id(s)] : -1; }
+  // The distances from the live site of rank r to every live site, by rank (kNoPath for none);
+  // only on a chip with holes, which keeps a table.
+  const std::uint16_t* distancesFrom(int r) const {
+    return &dist_[static_cast<std::size_t>(r) * liveCount_];
   }
   // The sites coupled to `s`, in the order left, right, up, down.
   const std::vector<Location>& neighbours(Location s) const { return neighbours_[id(s)]; }
@@ -91,7 +102,6 @@ class Chip {
 
  private:
   enum : std::uint8_t { kRight = 1, kDown = 2 };
-  static constexpr std::uint16_t kNoPath = 0xFFFF;  // table entry of two unjoined sites
   static int manhattan(Location a, Location b) {
     return (a.x > b.x ? a.x - b.x : b.x - a.x) + (a.y > b.y ? a.y - b.y : b.y - a.y);
   }

@@ -40,10 +40,13 @@ double chipCost(const Chip& chip, Location site, const std::vector<Location>& an
                 const std::vector<int>& weights, int remainingDegree, int remainingAct,
                 int siteFreedom) {
   double S = 0.0;
+  // The other anchors are placed qubits' sites, whose distances the table row of the site has.
+  const std::uint16_t* from = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(site));
   for (std::size_t i = 0; i < anchors.size(); ++i) {
     // A weightless anchor (the grid's centre) counts nothing, wherever it lies.
     if (weights[i] == 0) continue;
-    S += static_cast<double>((chip.distance(site, anchors[i]) - 1) * weights[i]);
+    const int d = from ? from[chip.rankOf(anchors[i])] : chip.distance(site, anchors[i]);
+    S += static_cast<double>((d - 1) * weights[i]);
   }
   return siteCost(S, remainingDegree, remainingAct, siteFreedom);
 }

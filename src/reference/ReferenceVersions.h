@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "chip/Chip.h"
 #include "driver/Trials.h"
 #include "model/CircuitModel.h"
-#include "routing/TrialWorkspace.h"
 #include "placement/Grid.h"
 #include "routing/GridPaths.h"
 #include "routing/Lookahead.h"
+#include "routing/TrialWorkspace.h"
 
 // Grid::placeNeighbor pricing every empty site of the grid; prints the same failure report.
 Location placeNeighborReference(Grid& grid, int idx, int remainingDegree, int remainingAct,
@@ -47,6 +48,13 @@ RouteCosts routeWindowedReference(const CircuitModel& model, TrialWorkspace& ws,
 double shortestPathLiteral(Location a, Location b, Location meet, SwapList& swaps,
                            std::pair<Location, Location>& ends, AllocMatrix& alloc,
                            GateBuffer& futureGates, bool isTall);
+
+// ChipMeetingSearch::route by enumeration: the candidates listed from every qubit of the chip,
+// and for each every shortest chip route of both qubits depth first in step order, each priced
+// on its own copy of `alloc` with chip distances; the first cheapest candidate wins.
+double chipMeetingLiteral(const Chip& chip, Location a, Location b, const AllocMatrix& alloc,
+                          const GateBuffer& futureGates, bool isTall, SwapList& swaps,
+                          std::pair<Location, Location>& ends);
 
 // The reference version of SwapHistory::recordGate, one SWAP at a time, used by the reference
 // router and the tests. Records the routing SWAP s in the history, or removes instead the latest

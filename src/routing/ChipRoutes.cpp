@@ -15,30 +15,64 @@ int chipStepRank(Location from, Location to, Location start, Location far, bool 
   return (towards ? 0 : 2) + (main ? 0 : 1);
 }
 
-void chipInterval(const Chip& chip, Location a, Location b, std::vector<Location>& out) {
-  out.clear();
+void ChipInterval::find(const Chip& chip, Location a, Location b) {
+  sites_.clear();
+  starts_.clear();
+  const std::size_t cells = static_cast<std::size_t>(chip.width()) * chip.height();
+  if (seen_.size() != cells || ++search_ == 0) {
+    seen_.assign(cells, 0);
+    search_ = 1;
+  }
   const int total = chip.distance(a, b);
   if (total >= Chip::kUnreachable) return;
-  out.push_back(a);
+  auto meet = [&](Location s) {
+    unsigned& mark = seen_[static_cast<std::size_t>(s.y) * chip.width() + s.x];
+    if (mark == search_) return;
+    mark = search_;
+    sites_.push_back(s);
+  };
+  meet(a);
+  starts_.push_back(0);
   // Each layer is the next distance from a; a site joins once, from the first site it meets.
-  for (std::size_t begin = 0, end = 1; begin < end; begin = end, end = out.size()) {
-    for (std::size_t i = begin; i < end; ++i) {
-      const int k = chip.distance(a, out[i]) + 1;
-      for (Location n : chip.neighbours(out[i])) {
-        if (chip.distance(a, n) != k || chip.distance(n, b) != total - k) continue;
-        if (std::find(out.begin() + static_cast<std::ptrdiff_t>(end), out.end(), n) == out.end()) {
-          out.push_back(n);
+  if (chip.full()) {
+    for (int k = 1; k <= total; ++k) {
+      const std::size_t begin = starts_.back();
+      const std::size_t end = sites_.size();
+      starts_.push_back(end);
+      for (std::size_t i = begin; i < end; ++i) {
+        for (Location n : chip.neighbours(sites_[i])) {
+          if (chip.distance(n, b) == total - k && chip.distance(a, n) == k) meet(n);
         }
       }
     }
+    starts_.push_back(sites_.size());
+    return;
   }
+  // On a chip with holes both distances come from the table rows of a and b.
+  const std::uint16_t* fromA = chip.distancesFrom(chip.rankOf(a));
+  const std::uint16_t* fromB = chip.distancesFrom(chip.rankOf(b));
+  for (int k = 1; k <= total; ++k) {
+    const std::size_t begin = starts_.back();
+    const std::size_t end = sites_.size();
+    starts_.push_back(end);
+    for (std::size_t i = begin; i < end; ++i) {
+      for (Location n : chip.neighbours(sites_[i])) {
+        const int r = chip.rankOf(n);
+        if (fromB[r] == total - k && fromA[r] == k) meet(n);
+      }
+    }
+  }
+  starts_.push_back(sites_.size());
 }
 
-void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
+void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
                       std::vector<Location>& out) {
-  std::vector<Location> interval;
-  chipInterval(chip, a, b, interval);
-  const int n = chip.distance(a, b) + 1;
+  out.clear();
+  const std::vector<Location>& sites = interval.sites();
+  const std::vector<std::size_t>& starts = interval.starts();
+  const int layers = static_cast<int>(starts.size()) - 1;
+  if (layers <= 0) return;
+  const int n = layers;  // the distance of a and b, plus one
   const int m = n / 2;
   const int sx = b.x > a.x ? 1 : -1;
   const int sy = b.y > a.y ? 1 : -1;
@@ -48,20 +82,15 @@ void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
     const int alongY = sy * (c.y - a.y);
     return isTall ? std::make_pair(alongX, alongY) : std::make_pair(alongY, alongX);
   };
-  std::stable_sort(interval.begin(), interval.end(), [&](Location c, Location d) {
-    const int dc = chip.distance(a, c);
-    const int dd = chip.distance(a, d);
-    if (dc != dd) return dc < dd;
-    return key(c) < key(d);
-  });
-  out.clear();
   int v = m;
   for (int i = 0; i <= n; ++i) {
     v += i % 2 == 0 ? i : -i;
-    if (v < 0 || v > n) continue;
-    for (Location c : interval) {
-      if (chip.distance(a, c) == v) out.push_back(c);
-    }
+    if (v < 0 || v >= layers) continue;
+    const std::size_t first = out.size();
+    out.insert(out.end(), sites.begin() + static_cast<std::ptrdiff_t>(starts[v]),
+               sites.begin() + static_cast<std::ptrdiff_t>(starts[v + 1]));
+    std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+              [&](Location c, Location d) { return key(c) < key(d); });
   }
 }
 
@@ -84,8 +113,8 @@ int ChipRouteTree::weight(const Chip& chip, const LookaheadSet& look, int i, Loc
   return sum;
 }
 
-void ChipRouteTree::build(const Chip& chip, Location start, Location far, bool isTall,
-                          const LookaheadSet& look) {
+void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool fromStart,
+                          Location start, Location far, bool isTall, const LookaheadSet& look) {
   if (width_ != chip.width() || height_ != chip.height()) {
     width_ = chip.width();
     height_ = chip.height();
@@ -97,36 +126,43 @@ void ChipRouteTree::build(const Chip& chip, Location start, Location far, bool i
   touched_.clear();
   cells_.clear();
   traveller_ = look.atSite(start);
+  masks_ = look.qubits.size() <= 64;
+  movedTo_.resize(look.qubits.size());
 
-  std::vector<Location> sites;
-  chipInterval(chip, start, far, sites);
-  for (Location s : sites) {
-    Cell cell;
-    cell.site = s;
-    cell.layer = chip.distance(start, s);
-    const int id = s.y * width_ + s.x;
-    index_[id] = static_cast<int>(cells_.size());
-    touched_.push_back(id);
-    cells_.push_back(cell);
+  // The interval's layers, nearest the start first: as found, or backwards from the far end.
+  const std::vector<Location>& sites = interval.sites();
+  const std::vector<std::size_t>& starts = interval.starts();
+  const int layers = static_cast<int>(starts.size()) - 1;
+  std::vector<std::size_t>& layerStart = layerStart_;
+  layerStart.clear();
+  for (int k = 0; k < layers; ++k) {
+    const int from = fromStart ? k : layers - 1 - k;
+    layerStart.push_back(cells_.size());
+    for (std::size_t i = starts[from]; i < starts[from + 1]; ++i) {
+      Cell cell;
+      cell.site = sites[i];
+      cell.layer = k;
+      const int id = cell.site.y * width_ + cell.site.x;
+      index_[id] = static_cast<int>(cells_.size());
+      touched_.push_back(id);
+      cells_.push_back(cell);
+    }
   }
+  layerStart.push_back(cells_.size());
   for (std::size_t k = 0; k < look.qubits.size(); ++k) {
     if (!look.placed[k] || look.sites[k] == start) continue;
     const int i = cellOf(look.sites[k]);
     if (i >= 0) cells_[i].look = static_cast<int>(k);
   }
-  // chipInterval lists the sites layer by layer; each layer's routes extend the last layer's.
-  std::vector<int> layer;
-  for (std::size_t begin = 1; begin < cells_.size();) {
-    std::size_t end = begin;
-    while (end < cells_.size() && cells_[end].layer == cells_[begin].layer)
-      ++end;
-    layer.clear();
-    for (std::size_t i = begin; i < end; ++i) {
+  // Each layer's routes extend the last layer's.
+  for (int k = 1; k < layers; ++k) {
+    layer_.clear();
+    for (std::size_t i = layerStart[k]; i < layerStart[k + 1]; ++i) {
       Cell& cell = cells_[i];
       int best = INT_MAX;
       for (Location p : chip.neighbours(cell.site)) {
         const int pi = cellOf(p);
-        if (pi < 0 || cells_[pi].layer != cell.layer - 1) continue;
+        if (pi < 0 || cells_[pi].layer != k - 1) continue;
         const int value = cells_[pi].cost + weight(chip, look, static_cast<int>(i), p);
         if (value < best ||
             (value == best && cell.parent >= 0 && cells_[pi].order < cells_[cell.parent].order)) {
@@ -135,18 +171,21 @@ void ChipRouteTree::build(const Chip& chip, Location start, Location far, bool i
         }
       }
       cell.cost = best;
-      layer.push_back(static_cast<int>(i));
+      const Cell& parent = cells_[cell.parent];
+      if (masks_) {
+        cell.moved = parent.moved;
+        if (cell.look >= 0) {
+          cell.moved |= std::uint64_t{1} << cell.look;
+          movedTo_[cell.look] = parent.site;
+        }
+      }
+      // The routes of a layer in step order: by their parents' order, then by the last step.
+      layer_.push_back({{parent.order, chipStepRank(parent.site, cell.site, start, far, isTall)},
+                        static_cast<int>(i)});
     }
-    // The routes of a layer in step order: by their parents' order, then by the last step.
-    auto rank = [&](int i) {
-      const Cell& parent = cells_[cells_[i].parent];
-      return std::make_pair(parent.order,
-                            chipStepRank(parent.site, cells_[i].site, start, far, isTall));
-    };
-    std::sort(layer.begin(), layer.end(), [&](int i, int j) { return rank(i) < rank(j); });
-    for (std::size_t r = 0; r < layer.size(); ++r)
-      cells_[layer[r]].order = static_cast<int>(r);
-    begin = end;
+    std::sort(layer_.begin(), layer_.end());
+    for (std::size_t r = 0; r < layer_.size(); ++r)
+      cells_[layer_[r].second].order = static_cast<int>(r);
   }
 }
 
@@ -155,16 +194,6 @@ void ChipRouteTree::route(Location c, std::vector<Location>& out) const {
   for (int i = cellOf(c); i >= 0; i = cells_[i].parent)
     out.push_back(cells_[i].site);
   std::reverse(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
-}
-
-void ChipRouteTree::entries(const Chip& chip, Location c, std::vector<Location>& out) const {
-  out.clear();
-  const int i = cellOf(c);
-  if (i < 0) return;
-  for (Location p : chip.neighbours(c)) {
-    const int pi = cellOf(p);
-    if (pi >= 0 && cells_[pi].layer == cells_[i].layer - 1) out.push_back(p);
-  }
 }
 
 namespace {
@@ -181,13 +210,14 @@ void routeOfChipB(const ChipRouteTree& fromB, Location b, Location meet, Locatio
 Location ChipMeetingSearch::endOfB(const Chip& chip, const LookaheadSet& look, Location b,
                                    Location meet) {
   if (chip.distance(b, meet) <= 1) return b;
-  fromB_.entries(chip, meet, entries_);
   // A route through an entry costs its tree weights on top of the cost with b's qubit on that
   // entry and every other qubit in place; of that, only the gates of b's qubit differ.
   const int traveller = fromB_.traveller();
-  Location best = entries_.front();
+  const int layer = fromB_.layerOf(meet) - 1;
+  Location best{-1, -1};
   int bestCost = INT_MAX;
-  for (Location e : entries_) {
+  for (Location e : chip.neighbours(meet)) {
+    if (fromB_.layerOf(e) != layer) continue;
     int cost = fromB_.cost(e);
     if (traveller >= 0) {
       const std::vector<int>& partners = look.partners[traveller];
@@ -207,10 +237,11 @@ Location ChipMeetingSearch::endOfB(const Chip& chip, const LookaheadSet& look, L
 double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool isTall,
                                 const LookaheadSet& look, SwapList& swaps,
                                 std::pair<Location, Location>& ends) {
-  chipMeetingSites(chip, a, b, isTall, candidates_);
+  interval_.find(chip, a, b);
+  chipMeetingSites(interval_, a, b, isTall, candidates_);
   if (candidates_.empty()) throw InconsistentSwapPath();
-  fromA_.build(chip, a, b, isTall, look);
-  fromB_.build(chip, b, a, isTall, look);
+  fromA_.build(chip, interval_, true, a, b, isTall, look);
+  fromB_.build(chip, interval_, false, b, a, isTall, look);
   const int travellerA = fromA_.traveller();
   const int travellerB = fromB_.traveller();
   double bestCost = 2147483647.0;

@@ -19,14 +19,29 @@
 // counts as towards its increasing side.
 int chipStepRank(Location from, Location to, Location start, Location far, bool isTall);
 
-// The sites on a shortest chip path between a and b, by breadth-first steps from a.
-void chipInterval(const Chip& chip, Location a, Location b, std::vector<Location>& out);
+// The sites on a shortest chip path between two sites, layer by layer from the first.
+class ChipInterval {
+ public:
+  // Finds the sites between a and b by breadth-first steps from a.
+  void find(const Chip& chip, Location a, Location b);
+  // The sites, by their distance from a; within one distance in the order first met.
+  const std::vector<Location>& sites() const { return sites_; }
+  // Where each distance from a starts in sites(), and one past the last: layer k is
+  // sites()[starts()[k] .. starts()[k + 1]).
+  const std::vector<std::size_t>& starts() const { return starts_; }
+
+ private:
+  std::vector<Location> sites_;
+  std::vector<std::size_t> starts_;
+  std::vector<unsigned> seen_;  // per site of the grid: the search that met it
+  unsigned search_ = 0;
+};
 
 // The candidate meeting sites of qubits on a and b: the interval's sites ordered by their
 // distance from a (the middle distance first, then alternately nearer a and nearer b), and at
 // one distance as the grid orders them (by the steps along y from a when the grid is wide, along
 // x when it is tall, each towards b), other ties by the other coordinate towards b.
-void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
+void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
                       std::vector<Location>& out);
 
 // The cheapest shortest chip paths from one start to every site of the interval of the start and
@@ -35,8 +50,10 @@ void chipMeetingSites(const Chip& chip, Location a, Location b, bool isTall,
 // the site it is entered from. Of equal costs, the route first in step order wins.
 class ChipRouteTree {
  public:
-  // Builds the tree over the interval of `start` and `far`.
-  void build(const Chip& chip, Location start, Location far, bool isTall, const LookaheadSet& look);
+  // Builds the tree over the interval of `start` and `far`, found from `start` (fromStart) or
+  // from `far`.
+  void build(const Chip& chip, const ChipInterval& interval, bool fromStart, Location start,
+             Location far, bool isTall, const LookaheadSet& look);
   // Position in the look-ahead set of the qubit on the start, or -1.
   int traveller() const { return traveller_; }
   // True when the tree reaches `c`.
@@ -52,22 +69,35 @@ class ChipRouteTree {
   // Calls visit(k, to) for each look-ahead qubit k that the route to `c` moves to `to`.
   template <typename Visit>
   void forEachMoved(Location c, Visit visit) const {
-    for (int i = cellOf(c); cells_[i].parent >= 0; i = cells_[i].parent) {
+    const int at = cellOf(c);
+    if (masks_) {
+      // The moved qubits as bits, each with the one site a route through it moves it to.
+      for (std::uint64_t moved = cells_[at].moved; moved != 0; moved &= moved - 1) {
+        const int k = __builtin_ctzll(moved);
+        visit(k, movedTo_[k]);
+      }
+      return;
+    }
+    for (int i = at; cells_[i].parent >= 0; i = cells_[i].parent) {
       if (cells_[i].look >= 0) visit(cells_[i].look, cells_[cells_[i].parent].site);
     }
   }
-  // The sites the tree enters `c` from: its neighbours one step nearer the start.
-  void entries(const Chip& chip, Location c, std::vector<Location>& out) const;
+  // The distance from the start of a site of the tree, or -1 for a site it does not reach.
+  int layerOf(Location c) const {
+    const int i = cellOf(c);
+    return i < 0 ? -1 : cells_[i].layer;
+  }
 
  private:
   // What the tree keeps per interval site.
   struct Cell {
     Location site;
-    int layer = 0;    // chip distance from the start
-    int cost = 0;     // cheapest weight sum from the start
-    int parent = -1;  // the cell its route enters it from, -1 for the start
-    int order = 0;    // position of its route among the routes of its layer, in step order
-    int look = -1;    // look-ahead position of the qubit on it, or -1
+    int layer = 0;            // chip distance from the start
+    int cost = 0;             // cheapest weight sum from the start
+    int parent = -1;          // the cell its route enters it from, -1 for the start
+    int order = 0;            // position of its route among the routes of its layer, in step order
+    int look = -1;            // look-ahead position of the qubit on it, or -1
+    std::uint64_t moved = 0;  // look-ahead qubits its route moves, as bits (with masks_)
   };
   int cellOf(Location c) const {
     if (c.x < 0 || c.y < 0 || c.x >= width_ || c.y >= height_) return -1;
@@ -79,9 +109,13 @@ class ChipRouteTree {
   int width_ = 0;
   int height_ = 0;
   int traveller_ = -1;
-  std::vector<Cell> cells_;   // layer by layer from the start
-  std::vector<int> index_;    // per site of the grid: its cell, or -1
-  std::vector<int> touched_;  // sites whose index_ entry is set, to clear them cheaply
+  bool masks_ = false;             // Cell::moved is kept (at most 64 look-ahead qubits)
+  std::vector<Location> movedTo_;  // per look-ahead qubit: where a route through it moves it
+  std::vector<Cell> cells_;        // layer by layer from the start
+  std::vector<int> index_;         // per site of the grid: its cell, or -1
+  std::vector<int> touched_;       // sites whose index_ entry is set, to clear them cheaply
+  std::vector<std::pair<std::pair<int, int>, int>> layer_;  // a layer's cells by route order
+  std::vector<std::size_t> layerStart_;                     // where each layer's cells start
 };
 
 // The windowed router's choice for one distant gate on a chip, as MeetingSearch chooses on a grid.
@@ -96,11 +130,11 @@ class ChipMeetingSearch {
   // The site before `meet` on b's first cheapest route to it (b when b is at most a step away).
   Location endOfB(const Chip& chip, const LookaheadSet& look, Location b, Location meet);
 
+  ChipInterval interval_;
   ChipRouteTree fromA_;
   ChipRouteTree fromB_;
   std::vector<Location> candidates_;
   std::vector<Location> where_;
-  std::vector<Location> entries_;
   std::vector<Location> routeA_;
   std::vector<Location> routeB_;
 };
