@@ -3,7 +3,8 @@
 # With --sanitize the same suite is built and run with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and any report fails the run.
 # With --tsan the tests that start threads are built and run with ThreadSanitizer, and any
-# report fails the run.
+# report fails the run. The Python package's tests run in the normal build only: a sanitized
+# build cannot be loaded into a normal interpreter.
 set -euo pipefail
 cd "$(dirname "$0")"
 usage="Usage: ./test.sh [--sanitize | --tsan]"
@@ -28,5 +29,7 @@ elif [ "${1:-}" = "--tsan" ]; then
   ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -L threads
 else
   scripts/build.sh build
+  # The Python package, built into a virtual environment in build/ for its pytest suite.
+  [ -n "${GRIDSWAP_SKIP_BUILD:-}" ] || scripts/python_env.sh build
   ctest --test-dir build --output-on-failure -j "$(nproc)"
 fi

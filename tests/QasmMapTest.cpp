@@ -14,6 +14,7 @@
 #include "MappingReplay.h"
 #include "TestUtil.h"
 #include "check/TextLines.h"
+#include "driver/Cancel.h"
 #include "qasm/ClassicalLines.h"
 #include "qasm/QasmError.h"
 #include "qasm/QasmMap.h"
@@ -104,7 +105,7 @@ struct Machine {
       const ClassicalLine c = parseClassicalLine(line, &error);
       ASSERT_EQ(error, "") << line;
       if (c.kind == ClassicalLine::kIf) {
-        skip = value(c.reg) != c.number;
+        skip = std::to_string(value(c.reg)) != c.value;
         continue;
       }
       if (c.kind == ClassicalLine::kBarrier) continue;
@@ -340,5 +341,45 @@ TEST(MapVerification, FailedCheckIsAnInternalError) {
   }
   EXPECT_EQ(r.qasm, "");
 }
+
+// A condition on a register wider than 64 bits keeps its value digit for digit through import,
+// mapping and export, leading zeros dropped.
+TEST(WideConditions, ValueOfAnyWidthSurvivesTheMapping) {
+  const std::string value = "1427247692705959881058285969449495136382746624";
+  MapNames names;
+  names.source = "coin.qasm";
+  names.mapped = "coin.mapped.circ";
+  MapOptions options;
+  options.width = 2;
+  options.height = 2;
+  const MapResult r = mapQasm(
+      "OPENQASM 2.0;\ninclude \"qelib1.inc\";\nqreg q[3];\ncreg c[151];\ncx q[0],q[2];\n"
+      "if(c==00" +
+          value + ") h q[0];\nif(c==0) cx q[1],q[2];\n",
+      names, options);
+  EXPECT_NE(r.circuit.find("# if c==" + value + "\n"), std::string::npos) << r.circuit;
+  EXPECT_NE(r.qasm.find("if(c==" + value + ") h "), std::string::npos) << r.qasm;
+  EXPECT_NE(r.qasm.find("if(c==0) cx "), std::string::npos) << r.qasm;
+}
+
+// A set cancellation flag stops gridswap's trials and the effort search alike.
+class Cancellation : public testing::TestWithParam<Effort> {};
+
+TEST_P(Cancellation, SetFlagThrowsCancelled) {
+  const std::atomic<bool> cancel{true};
+  MapNames names;
+  names.source = "qft.qasm";
+  names.mapped = "qft.mapped.circ";
+  MapOptions options;
+  options.effort = GetParam();
+  options.cancel = &cancel;
+  options.threads = 2;
+  EXPECT_THROW(
+      mapQasm(testutil::readFile(kRepoPrograms + "/qasmbench-qft_n18.qasm"), names, options),
+      Cancelled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, Cancellation,
+                         testing::Values(Effort::kDefault, Effort::kMore, Effort::kMax));
 
 }  // namespace

@@ -7,12 +7,15 @@
 #include <system_error>
 #include <thread>
 
+#include "driver/Cancel.h"
+
 namespace {
 
 // What the workers share: the next seed to hand out and whether to stop handing out.
 struct Dispenser {
   std::atomic<int> next{0};
   std::atomic<bool> stop{false};
+  const std::atomic<bool>* cancel = nullptr;  // the caller's flag to stop handing out
 };
 
 // One worker on workspace `ws`: takes seeds until none is left (or, with `once`, one seed) or
@@ -21,7 +24,7 @@ void work(const CircuitModel& model, int window, const TrialSteps& steps, TrialW
           std::vector<TrialResult>& results, Dispenser& dispenser, Progress& progress,
           bool once = false) {
   const int total = static_cast<int>(results.size());
-  while (!dispenser.stop.load()) {
+  while (!dispenser.stop.load() && !cancelled(dispenser.cancel)) {
     const int seed = dispenser.next.fetch_add(1);
     if (seed >= total) break;
     TrialResult& result = results[seed];
@@ -39,12 +42,13 @@ void work(const CircuitModel& model, int window, const TrialSteps& steps, TrialW
 
 std::vector<TrialResult> runAllTrials(const CircuitModel& model, int window, int workers,
                                       const TrialSteps& steps, Progress& progress,
-                                      double minParallelSeconds) {
+                                      double minParallelSeconds, const std::atomic<bool>* cancel) {
   const int total = std::max(model.qubitNum, 0);
   TrialResult notRun;
   notRun.status = TrialStatus::kNotRun;
   std::vector<TrialResult> results(total, notRun);
   Dispenser dispenser;
+  dispenser.cancel = cancel;
   TrialWorkspace ws(model);
   int helpers = std::max(std::min(workers, total) - 1, 0);
   if (helpers > 0 && minParallelSeconds > 0) {
@@ -83,5 +87,6 @@ std::vector<TrialResult> runAllTrials(const CircuitModel& model, int window, int
   }
   for (std::thread& t : threads)
     t.join();
+  if (cancelled(cancel)) throw Cancelled();
   return results;
 }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <atomic>
+
 #include "driver/Progress.h"
 #include "driver/Trials.h"
 #include "model/CircuitModel.h"
@@ -13,7 +15,9 @@
 // no further seed is handed out; the seeds never handed out are kNotRun, and every seed before
 // the failed one has run. With minParallelSeconds > 0 the calling thread first runs seed 0
 // alone and starts no thread when the other seeds would take less than that, at its pace: on a
-// small circuit a thread costs more than it saves.
+// small circuit a thread costs more than it saves. When `cancel` is set, no further seed is
+// handed out and, once every worker has stopped, Cancelled is thrown.
 std::vector<TrialResult> runAllTrials(const CircuitModel& model, int window, int workers,
                                       const TrialSteps& steps, Progress& progress,
-                                      double minParallelSeconds = 0.0);
+                                      double minParallelSeconds = 0.0,
+                                      const std::atomic<bool>* cancel = nullptr);

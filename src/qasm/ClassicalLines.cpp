@@ -26,6 +26,12 @@ bool splitIndexed(const std::string& text, std::string* name, long long* number)
   return name->find_first_of("[]=") == std::string::npos;
 }
 
+// A whole number of any width without sign or leading zeros: a condition's value.
+bool isDigits(const std::string& text) {
+  if (text.empty() || (text[0] == '0' && text.size() > 1)) return false;
+  return text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 }  // namespace
 
 std::string cregComment(const std::string& reg, int size) {
@@ -47,8 +53,8 @@ std::string barrierComment(const std::vector<std::string>& qubits) {
   return text;
 }
 
-std::string conditionComment(const std::string& reg, long long value) {
-  return "if " + reg + "==" + std::to_string(value);
+std::string conditionComment(const std::string& reg, const std::string& value) {
+  return "if " + reg + "==" + value;
 }
 
 ClassicalLine parseClassicalLine(const std::string& line, std::string* error) {
@@ -78,11 +84,11 @@ ClassicalLine parseClassicalLine(const std::string& line, std::string* error) {
     parsed.qubits.assign(t.begin() + 2, t.end());
   } else if (word == "if") {
     const std::size_t eq = t.size() == 3 ? t[2].find("==") : std::string::npos;
-    if (eq == std::string::npos || eq == 0 || !isCount(t[2].substr(eq + 2))) {
+    if (eq == std::string::npos || eq == 0 || !isDigits(t[2].substr(eq + 2))) {
       *error = "expected \"# if NAME==VALUE\"";
     } else {
       parsed.reg = t[2].substr(0, eq);
-      parsed.number = std::atoll(t[2].c_str() + eq + 2);
+      parsed.value = t[2].substr(eq + 2);
     }
     parsed.kind = ClassicalLine::kIf;
   }

@@ -19,7 +19,8 @@ struct ClassicalLine {
   Kind kind = kNone;
   std::vector<std::string> qubits;  // measure, reset: one qubit; barrier: all of them
   std::string reg;                  // creg, measure, if: the classical register
-  long long number = 0;             // creg: its size; measure: the bit; if: the value
+  long long number = 0;             // creg: its size; measure: the bit
+  std::string value;                // if: the value, decimal digits of any width
 };
 
 // The comment text (after "# ") of each form.
@@ -27,7 +28,7 @@ std::string cregComment(const std::string& reg, int size);
 std::string measureComment(const std::string& qubit, const std::string& reg, int bit);
 std::string resetComment(const std::string& qubit);
 std::string barrierComment(const std::vector<std::string>& qubits);
-std::string conditionComment(const std::string& reg, long long value);
+std::string conditionComment(const std::string& reg, const std::string& value);
 
 // Reads a circuit line as one of the fixed forms. A line that is no comment, or a comment whose
 // first word is none of creg, measure, reset, barrier and if, is kNone. A comment that starts

@@ -172,7 +172,7 @@ void Exporter::classicalLine(const ClassicalLine& c, const MappedLine& l) {
       if (!cregSize_.count(c.reg)) {
         throw QasmError(l.number, "condition on undeclared classical register " + c.reg);
       }
-      condition_ = "if(" + c.reg + "==" + std::to_string(c.number) + ") ";
+      condition_ = "if(" + c.reg + "==" + c.value + ") ";
       conditionLine_ = l.number;
       break;
   }

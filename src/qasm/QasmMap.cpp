@@ -65,7 +65,7 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
                                      chosen ? options.height : 1, -1);
     if (graph.qubitNum <= 0) throw MapError("Nothing to map: the circuit declares no qubits");
     const SearchResult found =
-        searchMapping(graph, planFor(options.effort, options.window), workers);
+        searchMapping(graph, planFor(options.effort, options.window), workers, options.cancel);
     renderMapping(graph, found, result.mapped, result.layout);
     result.swaps = found.costs.first;
     result.window = found.window;
@@ -75,7 +75,8 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
     return result;
   }
   Progress quiet(nullptr, model.qubitNum);
-  result.trials = runAllTrials(model, options.window, workers, fastSteps(), quiet);
+  result.trials =
+      runAllTrials(model, options.window, workers, fastSteps(), quiet, 0.0, options.cancel);
   for (const TrialResult& trial : result.trials) {
     if (trial.status == TrialStatus::kOutOfMemory) throw MapError("Out of memory");
     if (trial.status != TrialStatus::kDone) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,7 @@ struct MapOptions {
   Effort effort = Effort::kDefault;  // how hard to search; the default is gridswap's trials
   // The chip to map onto instead of a grid; null for the grid above.
   std::shared_ptr<const Chip> chip;
+  const std::atomic<bool>* cancel = nullptr;  // when set, the run stops and throws Cancelled
 };
 
 // Everything one `map` produced: the counts of its summary, every trial's costs and the seed
@@ -69,7 +71,8 @@ struct MapNames {
 // trials (every seed, the first with the fewest routing SWAPs kept, re-routed to write its
 // files), verifies the mapping with the checker and exports it. Throws QasmError where the
 // import or the export stops, and MapError when the grid is too small for the program, the
-// circuit is refused, or the verification fails (an internal error).
+// circuit is refused, or the verification fails (an internal error). Throws Cancelled once
+// options.cancel is set.
 MapResult mapQasm(const std::string& source, const MapNames& names, const MapOptions& options);
 
 // The last steps of mapQasm: checks result.mapped and result.layout against result.circuit as

@@ -65,6 +65,13 @@ int QasmParser::integer(const std::string& what) {
   return static_cast<int>(std::strtol(take().text.c_str(), nullptr, 10));
 }
 
+std::string QasmParser::wholeNumber(const std::string& what) {
+  if (peek().kind != QasmToken::kInt) fail("expected " + what + ", found " + describe(peek()));
+  const std::string& text = take().text;
+  const std::size_t first = text.find_first_not_of('0');
+  return first == std::string::npos ? "0" : text.substr(first);
+}
+
 bool QasmParser::next(QasmStatement& st) {
   st = QasmStatement();
   const QasmToken& first = peek();
@@ -111,7 +118,7 @@ bool QasmParser::next(QasmStatement& st) {
     st.conditioned = true;
     st.condReg = identifier("a classical register name");
     expect("==");
-    st.condValue = integer("a number");
+    st.condValue = wholeNumber("a number");
     expect(")");
     const std::string controlled = identifier("a gate, measure or reset");
     if (controlled == "OPENQASM" || controlled == "include" || controlled == "qreg" ||

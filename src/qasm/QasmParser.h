@@ -54,7 +54,7 @@ struct QasmStatement {
   // A classically controlled gate, measure or reset: "if (condReg == condValue) ...".
   bool conditioned = false;
   std::string condReg;
-  int condValue = 0;
+  std::string condValue;  // decimal digits without leading zeros, of any width
 };
 
 // Reads OpenQASM 2 statements one at a time. Syntax errors throw QasmError with their line.
@@ -74,6 +74,8 @@ class QasmParser {
   void expect(const std::string& symbol);
   std::string identifier(const std::string& what);
   int integer(const std::string& what);
+  // A whole number of any size, as decimal digits without leading zeros.
+  std::string wholeNumber(const std::string& what);
   QasmOperand operand();
   std::vector<QasmOperand> operandList();
   std::vector<QasmExpr> paramList(const std::vector<std::string>& names);

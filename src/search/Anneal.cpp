@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 
+#include "driver/Cancel.h"
 #include "routing/Routers.h"
 
 namespace {
@@ -37,7 +38,8 @@ AnnealResult annealStart(const InterActGraph& graph, TrialWorkspace& ws,
   // The raw output of mt19937 is fixed by the standard; the chances are drawn from it directly.
   std::mt19937 generator(plan.seed);
   auto below = [&](int n) { return static_cast<int>(generator() % static_cast<std::uint32_t>(n)); };
-  for (long step = 0; step < plan.steps && best.costs.first > 0; ++step) {
+  for (long step = 0; step < plan.steps && best.costs.first > 0 && !cancelled(plan.cancel);
+       ++step) {
     const int x1 = below(width);
     const int y1 = below(height);
     int x2, y2;

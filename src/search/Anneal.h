@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct AnnealPlan {
   int window = 3;            // the routing's look-ahead window
   Weighting weighting = Weighting::kEven;
   bool tieOnRestoring = false;  // among equal routing SWAPs, fewer restoring SWAPs are better
+  const std::atomic<bool>* cancel = nullptr;  // ends the run early when set
 };
 
 // The best start the run met, with its routing's costs.

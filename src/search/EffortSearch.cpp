@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "chip/Chip.h"
+#include "driver/Cancel.h"
 #include "routing/Routers.h"
 #include "search/Anneal.h"
 #include "search/ReversedMapping.h"
@@ -17,18 +18,14 @@ namespace {
 
 // Runs fn(i, worker) for i = 0 .. count - 1 on up to `threads` threads; each index runs
 // exactly once, and `worker` (below `threads`) names the thread running it, so that each
-// thread can keep state of its own.
+// thread can keep state of its own. Once `cancel` is set no further index starts, and
+// Cancelled is thrown when every thread has ended.
 template <typename Fn>
-void runTasks(std::size_t count, int threads, Fn fn) {
+void runTasks(std::size_t count, int threads, const std::atomic<bool>* cancel, Fn fn) {
   const std::size_t workers = std::min<std::size_t>(std::max(threads, 1), count);
-  if (workers <= 1) {
-    for (std::size_t i = 0; i < count; ++i)
-      fn(i, 0);
-    return;
-  }
   std::atomic<std::size_t> next{0};
   auto work = [&](std::size_t worker) {
-    for (std::size_t i = next++; i < count; i = next++)
+    for (std::size_t i = next++; i < count && !cancelled(cancel); i = next++)
       fn(i, worker);
   };
   std::vector<std::thread> pool;
@@ -37,6 +34,7 @@ void runTasks(std::size_t count, int threads, Fn fn) {
   work(0);
   for (std::thread& t : pool)
     t.join();
+  if (cancelled(cancel)) throw Cancelled();
 }
 
 // One routed candidate: a starting placement with its window and costs.
@@ -116,7 +114,8 @@ SearchPlan planFor(Effort effort, int window) {
   return plan;
 }
 
-SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads) {
+SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads,
+                           const std::atomic<bool>* cancel) {
   SearchResult result;
   // A placement under which every gate acts on a coupler needs no SWAP: it is the answer.
   const Chip& chip = *graph.chip;
@@ -243,7 +242,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     jobs.push_back({static_cast<std::size_t>(seed), 0, false});
   std::vector<Candidate> routed(jobs.size());
   std::vector<AllocMatrix> ends(jobs.size());
-  runTasks(jobs.size(), threads, [&](std::size_t i, std::size_t worker) {
+  runTasks(jobs.size(), threads, cancel, [&](std::size_t i, std::size_t worker) {
     routed[i] = routeOnce(worker, starts[i], settings[0], false, static_cast<long>(i), &ends[i]);
   });
   Candidate best;
@@ -288,7 +287,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     if (best.costs.first == 0 || batchEnd <= done) continue;
     routed.resize(batchEnd);
     ends.resize(batchEnd);
-    runTasks(batchEnd - done, threads, [&](std::size_t k, std::size_t worker) {
+    runTasks(batchEnd - done, threads, cancel, [&](std::size_t k, std::size_t worker) {
       const std::size_t i = done + k;
       routed[i] = routeOnce(worker, starts[jobs[i].start], settings[jobs[i].window],
                             jobs[i].backwards, static_cast<long>(i), &ends[i]);
@@ -327,7 +326,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   const int rounds = std::max(plan.rounds, 0);
   std::vector<Candidate> refined(refine);
   std::vector<long> runs(refine, 0);
-  runTasks(refine, threads, [&](std::size_t t, std::size_t worker) {
+  runTasks(refine, threads, cancel, [&](std::size_t t, std::size_t worker) {
     const Candidate& seed = routed[order[t]];
     Candidate& mine = refined[t];
     mine = seed;
@@ -335,7 +334,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     AllocMatrix from = ends[order[t]];
     bool backwards = !seed.reversed;
     int idle = 0;
-    for (int r = 0; r < rounds && idle < plan.patience; ++r) {
+    for (int r = 0; r < rounds && idle < plan.patience && !cancelled(cancel); ++r) {
       bool improved = false;
       for (int step = 0; step < 2; ++step) {
         const long index = base + 2 * (static_cast<long>(t) * rounds + r) + step;
@@ -402,7 +401,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   }
   std::vector<Candidate> annealed(seeds.size());
   std::vector<long> routings(seeds.size(), 0);
-  runTasks(seeds.size(), threads, [&](std::size_t k, std::size_t worker) {
+  runTasks(seeds.size(), threads, cancel, [&](std::size_t k, std::size_t worker) {
     AnnealPlan run;
     run.steps = steps[k];
     run.temperature = plan.annealTemperature;
@@ -410,6 +409,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     run.window = seeds[k]->window;
     run.weighting = seeds[k]->weighting;
     run.tieOnRestoring = plan.tieOnRestoring;
+    run.cancel = cancel;
     const AnnealResult found =
         annealStart(graph, workspaces[worker], forward, seeds[k]->start, run);
     routings[k] = found.routings;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -78,5 +79,7 @@ struct SearchResult {
 
 // Searches starting placements and windows by `plan` on `threads` threads (at least 1) and
 // returns the best candidate by (routing SWAPs, [restoring SWAPs,] candidate index); the same
-// for any thread count. Leaves the graph's grids in an unspecified placement.
-SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads);
+// for any thread count. Leaves the graph's grids in an unspecified placement. Once `cancel` is
+// set, the workers stop between routings and Cancelled is thrown after they have ended.
+SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads,
+                           const std::atomic<bool>* cancel = nullptr);
