@@ -87,6 +87,12 @@ void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool
 int ChipRouteTree::travellerGates(const Chip& chip, const LookaheadSet& look, Location at) const {
   if (traveller_ < 0) return 0;
   int sum = 0;
+  if (!travellerRows_.empty()) {
+    const int r = chip.rankOf(at);
+    for (const auto& [row, w] : travellerRows_)
+      sum += w * row[r];
+    return sum;
+  }
   const std::vector<int>& partners = look.partners[traveller_];
   for (std::size_t i = 0; i < partners.size(); ++i) {
     const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller_][i];
@@ -151,6 +157,21 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
     }
   }
   layerStart.push_back(cells_.size());
+  // The traveller's partners' rows of the distance table, when all of them stand on qubits of a
+  // chip with holes.
+  travellerRows_.clear();
+  if (entries && traveller_ >= 0 && !chip.full()) {
+    const std::vector<int>& partners = look.partners[traveller_];
+    for (std::size_t i = 0; i < partners.size(); ++i) {
+      const int r = look.placed[partners[i]] ? chip.rankOf(look.sites[partners[i]]) : -1;
+      if (r < 0) {
+        travellerRows_.clear();
+        break;
+      }
+      travellerRows_.emplace_back(chip.distancesFrom(r),
+                                  look.weights.empty() ? 1 : look.partnerWeights[traveller_][i]);
+    }
+  }
   if (entries && !cells_.empty()) cells_[0].arrival = travellerGates(chip, look, start);
   for (std::size_t k = 0; k < look.qubits.size(); ++k) {
     if (!look.placed[k] || look.sites[k] == start) continue;
@@ -175,9 +196,9 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
           best = value;
           cell.parent = pi;
         }
-        if (entries && (cells_[pi].arrival < bestArrival ||
-                        (cells_[pi].arrival == bestArrival &&
-                         cells_[pi].order < cells_[cell.entry].order))) {
+        if (entries &&
+            (cells_[pi].arrival < bestArrival ||
+             (cells_[pi].arrival == bestArrival && cells_[pi].order < cells_[cell.entry].order))) {
           bestArrival = cells_[pi].arrival;
           cell.entry = pi;
         }
@@ -225,6 +246,18 @@ Location ChipMeetingSearch::endOfB(const Chip& chip, Location b, Location meet) 
   return fromB_.entryOf(meet);
 }
 
+int ChipMeetingSearch::rankedCost(const Chip& chip, const LookaheadSet& look) {
+  ranks_.resize(where_.size());
+  for (std::size_t k = 0; k < where_.size(); ++k)
+    ranks_[k] = chip.rankOf(where_[k]);
+  int sum = 0;
+  for (std::size_t g = 0; g < look.gates.size(); ++g) {
+    const int w = look.weights.empty() ? 1 : look.weights[g];
+    sum += w * chip.distancesFrom(ranks_[look.gates[g].first])[ranks_[look.gates[g].second]];
+  }
+  return sum;
+}
+
 double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool isTall,
                                 const LookaheadSet& look, SwapList& swaps,
                                 std::pair<Location, Location>& ends) {
@@ -239,6 +272,11 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
   std::size_t chosen = 0;
   double chosenCost = 0.0;
   Location chosenEndB = b;
+  // With every look-ahead qubit on a qubit of a chip with holes, the gates are priced from the
+  // distance table by the sites' positions among the live sites.
+  bool ranked = !chip.full();
+  for (std::size_t k = 0; k < look.qubits.size() && ranked; ++k)
+    ranked = look.placed[k] && chip.rankOf(look.sites[k]) >= 0;
   for (std::size_t c = 0; c < candidates_.size(); ++c) {
     const Location meet = candidates_[c];
     const Location endB = endOfB(chip, b, meet);
@@ -250,7 +288,7 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
       if (travellerB >= 0) where_[travellerB] = endB;
       fromB_.forEachMoved(endB, [&](int k, Location to) { where_[k] = to; });
     }
-    const double cost = look.cost(where_);
+    const double cost = ranked ? rankedCost(chip, look) : look.cost(where_);
     if (cost < bestCost || c == 0) {
       if (cost < bestCost) bestCost = cost;
       chosen = c;

@@ -55,8 +55,7 @@ class ChipRouteTree {
   // With `entries` each site also keeps the one it is entered from on the first route to it
   // that is cheapest once the traveller stands on the entered-from site (entryOf).
   void build(const Chip& chip, const ChipInterval& interval, bool fromStart, bool entries,
-             Location start,
-             Location far, bool isTall, const LookaheadSet& look);
+             Location start, Location far, bool isTall, const LookaheadSet& look);
   // Position in the look-ahead set of the qubit on the start, or -1.
   int traveller() const { return traveller_; }
   // True when the tree reaches `c`.
@@ -130,7 +129,8 @@ class ChipRouteTree {
   std::vector<int> index_;         // per site of the grid: its cell, or -1
   std::vector<int> touched_;       // sites whose index_ entry is set, to clear them cheaply
   std::vector<std::pair<std::pair<int, int>, int>> layer_;  // a layer's cells by route order
-  std::vector<std::size_t> layerStart_;                     // where each layer's cells start
+  std::vector<std::pair<const std::uint16_t*, int>> travellerRows_;  // partner rows, weights
+  std::vector<std::size_t> layerStart_;  // where each layer's cells start
 };
 
 // The windowed router's choice for one distant gate on a chip, as MeetingSearch chooses on a grid.
@@ -144,12 +144,15 @@ class ChipMeetingSearch {
  private:
   // The site before `meet` on b's first cheapest route to it (b when b is at most a step away).
   Location endOfB(const Chip& chip, Location b, Location meet);
+  // The look-ahead cost of where_ from the distance table; every qubit on a live site.
+  int rankedCost(const Chip& chip, const LookaheadSet& look);
 
   ChipInterval interval_;
   ChipRouteTree fromA_;
   ChipRouteTree fromB_;
   std::vector<Location> candidates_;
   std::vector<Location> where_;
+  std::vector<int> ranks_;  // the positions of where_ among the live sites
   std::vector<Location> routeA_;
   std::vector<Location> routeB_;
 };
