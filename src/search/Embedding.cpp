@@ -163,12 +163,15 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges, con
   }
   // Within a component: the core's vertex of highest degree first (the component's if it has
   // no core), then always the vertex with the most placed neighbours, the core's first (ties:
-  // higher degree, then smaller index).
+  // more placed vertices at distance 2, which close a short cycle soon, then higher degree,
+  // then smaller index).
   std::vector<int> placedNb(n, 0);
+  std::vector<int> placedNear(n, 0);  // per vertex: placed vertices at distance 2
   std::vector<char> taken(n, 0);
   auto before = [&](int v, int b) {
     if (core[v] != core[b]) return core[v] > core[b];
     if (placedNb[v] != placedNb[b]) return placedNb[v] > placedNb[b];
+    if (placedNear[v] != placedNear[b]) return placedNear[v] > placedNear[b];
     if (p.adj[v].size() != p.adj[b].size()) return p.adj[v].size() > p.adj[b].size();
     return v < b;
   };
@@ -235,6 +238,11 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges, con
       p.componentStart.push_back(start);
       for (int w : p.adj[best])
         ++placedNb[w];
+      if (!p.dist.empty()) {
+        for (int w : members) {
+          if (p.dist[static_cast<std::size_t>(best) * n + w] == 2) ++placedNear[w];
+        }
+      }
     }
   }
   std::vector<int> position(n, -1);
