@@ -1,6 +1,7 @@
 // The embedding search: a depth-first search over the vertices in a connectivity order (the
 // 2-core first), each vertex tried on the free coupled neighbours of its first placed
-// neighbour, pruned by the couplers to its other placed neighbours, by distances, by free
+// neighbour, pruned by the couplers to its other placed neighbours, by the sites within each
+// distance of a site against the vertices as near in the graph, by distances, by free
 // neighbour counts and by free sites that nothing can use any more, and restarted with
 // shuffled site orders under the Luby sequence of shares of a fixed work bound.
 #include "search/Embedding.h"
