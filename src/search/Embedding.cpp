@@ -1,6 +1,7 @@
 // The embedding search: a depth-first search over the vertices in a connectivity order (the
 // 2-core first), each vertex tried on the free coupled neighbours of its first placed
-// neighbour, pruned by the couplers to its other placed neighbours, by distances, by free
+// neighbour, pruned by the couplers to its other placed neighbours, by the sites within each
+// distance of a site against the vertices as near in the graph, by distances, by free
 // neighbour counts and by free sites that nothing can use any more, and restarted with
 // shuffled site orders under the Luby sequence of shares of a fixed work bound.
 #include "search/Embedding.h"
@@ -25,14 +26,74 @@ struct Pattern {
   std::vector<std::uint16_t> dist;         // n x n distances within a component (empty if big)
   // Per order position: the vertices placed before it at distance 2 .. kNear, with it.
   std::vector<std::vector<std::pair<int, int>>> near;
+  // Per vertex: how many vertices of its component lie within distance 1 .. kBallRadius of it
+  // (fewer entries when the component ends sooner; empty without distances).
+  std::vector<std::vector<int>> ball;
 };
 
 // Distances are kept for graphs up to this many vertices (the table grows with the square).
 constexpr int kMaxDistanceVertices = 2048;
 // Placed vertices farther than this in the graph prune too little to be worth comparing.
 constexpr int kNear = 6;
+// Balls are compared up to this radius: wider ones rarely prune and cost more to count.
+constexpr int kBallRadius = 24;
+// Chips with more usable sites than this keep no ball counts (they cost sites x ball size).
+constexpr std::size_t kMaxBallSites = 4096;
 
-Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
+// The site of the row-by-row index of a grid cell.
+std::size_t cellOf(const Chip& chip, Location s) {
+  return static_cast<std::size_t>(s.y) * chip.width() + s.x;
+}
+
+// Per grid cell and radius - 1 (1 .. kBallRadius): the usable sites within that distance of a
+// usable site, itself included; empty for a chip of more than kMaxBallSites usable sites.
+std::vector<std::uint16_t> countChipBalls(const Chip& chip) {
+  std::vector<Location> usable;
+  for (const ChipQubit& q : chip.qubits()) {
+    if (chip.usable(q.site)) usable.push_back(q.site);
+  }
+  if (usable.size() > kMaxBallSites) return {};
+  const std::size_t cells = static_cast<std::size_t>(chip.width()) * chip.height();
+  std::vector<std::uint16_t> balls(cells * kBallRadius, 0);
+  std::vector<int> depth(cells, -1);
+  std::vector<Location> queue;
+  for (Location s : usable) {
+    queue.assign(1, s);
+    depth[cellOf(chip, s)] = 0;
+    std::uint16_t* count = &balls[cellOf(chip, s) * kBallRadius];
+    for (std::size_t i = 0; i < queue.size(); ++i) {
+      const int d = depth[cellOf(chip, queue[i])];
+      if (d > 0) ++count[d - 1];
+      if (d == kBallRadius) continue;
+      for (Location t : chip.neighbours(queue[i])) {
+        if (depth[cellOf(chip, t)] < 0) {
+          depth[cellOf(chip, t)] = d + 1;
+          queue.push_back(t);
+        }
+      }
+    }
+    ++count[0];
+    for (int r = 1; r < kBallRadius; ++r)
+      count[r] = static_cast<std::uint16_t>(count[r] + count[r - 1]);
+    for (Location t : queue)
+      depth[cellOf(chip, t)] = -1;
+  }
+  return balls;
+}
+
+// True when the chip has room around `cell` for every ball of `need`.
+bool ballsFit(const std::vector<int>& need, const std::uint16_t* room) {
+  for (std::size_t r = 0; r < need.size(); ++r) {
+    if (need[r] > room[r]) return false;
+  }
+  return true;
+}
+
+// Root choices are counted only up to this many (vertex, site) pairs.
+constexpr std::size_t kMaxRootPairs = std::size_t{1} << 22;
+
+Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges, const Chip& chip,
+                       const std::vector<std::uint16_t>& chipBalls) {
   Pattern p;
   p.n = n;
   p.adj.resize(n);
@@ -103,12 +164,15 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
   }
   // Within a component: the core's vertex of highest degree first (the component's if it has
   // no core), then always the vertex with the most placed neighbours, the core's first (ties:
-  // higher degree, then smaller index).
+  // more placed vertices at distance 2, which close a short cycle soon, then higher degree,
+  // then smaller index).
   std::vector<int> placedNb(n, 0);
+  std::vector<int> placedNear(n, 0);  // per vertex: placed vertices at distance 2
   std::vector<char> taken(n, 0);
   auto before = [&](int v, int b) {
     if (core[v] != core[b]) return core[v] > core[b];
     if (placedNb[v] != placedNb[b]) return placedNb[v] > placedNb[b];
+    if (placedNear[v] != placedNear[b]) return placedNear[v] > placedNear[b];
     if (p.adj[v].size() != p.adj[b].size()) return p.adj[v].size() > p.adj[b].size();
     return v < b;
   };
@@ -123,13 +187,48 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
       }
     }
   }
+  p.ball.resize(n);
+  if (!p.dist.empty()) {
+    for (int v = 0; v < n; ++v) {
+      if (p.adj[v].empty()) continue;
+      std::vector<int> count(kBallRadius + 1, 0);
+      const std::uint16_t* row = &p.dist[static_cast<std::size_t>(v) * n];
+      for (int w = 0; w < n; ++w) {
+        if (row[w] <= kBallRadius) ++count[row[w]];
+      }
+      for (int r = 1; r <= std::min(eccentricity[v], kBallRadius); ++r)
+        p.ball[v].push_back(count[r] + (r == 1 ? 1 : p.ball[v].back()));
+    }
+  }
+  // Per vertex: the usable sites with room for its balls. A component starts from the vertex
+  // of its core with the fewest (the most constrained: on a tight chip, one near a corner).
+  std::vector<int> rooms(n, 0);
+  std::vector<Location> usable;
+  for (const ChipQubit& q : chip.qubits()) {
+    if (chip.usable(q.site)) usable.push_back(q.site);
+  }
+  int withEdges = 0;
+  for (int v = 0; v < n; ++v)
+    withEdges += p.adj[v].empty() ? 0 : 1;
+  const bool countRooms = !chipBalls.empty() && !p.dist.empty() &&
+                          static_cast<std::size_t>(withEdges) * usable.size() <= kMaxRootPairs;
+  if (countRooms) {
+    for (int v = 0; v < n; ++v) {
+      if (p.adj[v].empty()) continue;
+      for (Location s : usable)
+        rooms[v] += ballsFit(p.ball[v], &chipBalls[cellOf(chip, s) * kBallRadius]) ? 1 : 0;
+    }
+  }
   for (const auto& members : comps) {
     const int start = static_cast<int>(p.order.size());
     for (std::size_t k = 0; k < members.size(); ++k) {
       int best = -1;
       for (int v : members) {
         if (taken[v]) continue;
-        if (k == 0 && best >= 0 && core[v] == core[best] && eccentricity[v] != eccentricity[best]) {
+        if (k == 0 && best >= 0 && core[v] == core[best] && rooms[v] != rooms[best]) {
+          if (rooms[v] < rooms[best]) best = v;
+        } else if (k == 0 && best >= 0 && core[v] == core[best] &&
+                   eccentricity[v] != eccentricity[best]) {
           if (eccentricity[v] < eccentricity[best]) best = v;
         } else if (best < 0 || before(v, best)) {
           best = v;
@@ -140,6 +239,11 @@ Pattern preparePattern(int n, const std::vector<std::pair<int, int>>& edges) {
       p.componentStart.push_back(start);
       for (int w : p.adj[best])
         ++placedNb[w];
+      if (!p.dist.empty()) {
+        for (int w : members) {
+          if (p.dist[static_cast<std::size_t>(best) * n + w] == 2) ++placedNear[w];
+        }
+      }
     }
   }
   std::vector<int> position(n, -1);
@@ -218,7 +322,8 @@ bool provablyAbsent(const Pattern& p, const Chip& chip) {
 // chip's centre outwards; a seed other than 0 shuffles every list of sites to try.
 class DepthFirst {
  public:
-  DepthFirst(const Pattern& p, const Chip& chip) : p_(p), chip_(chip) {
+  DepthFirst(const Pattern& p, const Chip& chip, const std::vector<std::uint16_t>& chipBalls)
+      : p_(p), chip_(chip), chipBall_(chipBalls) {
     // Only the sites a mapping may use: the chip's largest group of joined qubits.
     for (const ChipQubit& q : chip.qubits()) {
       if (chip.usable(q.site)) live_.push_back(q.site);
@@ -319,12 +424,17 @@ class DepthFirst {
     }
   }
 
-  // True when order[k] on `s` is coupled to its other placed neighbours and no farther from
-  // the placed vertices of its component than the pattern allows.
+  // True when order[k] on `s` is coupled to its other placed neighbours, has room around `s`
+  // for the vertices near it in the pattern, and stands no farther from the placed vertices of
+  // its component than the pattern allows.
   bool fits(std::size_t k, Location s, long long* spent) const {
     const std::vector<int>& placed = p_.earlier[k];
     for (std::size_t i = 1; i < placed.size(); ++i) {
       if (!chip_.coupled(s, site_[placed[i]])) return false;
+    }
+    if (!chipBall_.empty()) {
+      ++*spent;
+      if (!ballsFit(p_.ball[p_.order[k]], &chipBall_[id(s) * kBallRadius])) return false;
     }
     for (const auto& [w, d] : p_.near[k]) {
       ++*spent;
@@ -438,20 +548,21 @@ class DepthFirst {
 
   const Pattern& p_;
   const Chip& chip_;
-  std::vector<Location> live_;    // live sites row by row
-  std::size_t attempt_ = 0;       // the attempt's number
-  bool shuffle_ = false;          // whether the lists of sites are shuffled
-  std::mt19937 generator_;        // the shuffles' generator
-  std::vector<Location> site_;    // per vertex: its site or kNowhere
-  std::vector<int> occupant_;     // per site: its vertex or -1
-  std::vector<int> freeNb_;       // per site: free coupled neighbours
-  std::vector<int> unplacedNb_;   // per vertex: unplaced pattern neighbours
-  std::vector<int> seen_;         // per site: the stamp of the last flood that met it
-  int stamp_ = 0;                 // the current flood's stamp
-  std::vector<Location> region_;  // the sites of the region being flooded
-  std::vector<char> dead_;        // per site: 1 when deadSite holds
-  int deadCount_ = 0;             // dead sites
-  int slack_ = 0;                 // live sites beyond the vertices with edges
+  std::vector<Location> live_;                  // live sites row by row
+  const std::vector<std::uint16_t>& chipBall_;  // countChipBalls of the chip
+  std::size_t attempt_ = 0;                     // the attempt's number
+  bool shuffle_ = false;                        // whether the lists of sites are shuffled
+  std::mt19937 generator_;                      // the shuffles' generator
+  std::vector<Location> site_;                  // per vertex: its site or kNowhere
+  std::vector<int> occupant_;                   // per site: its vertex or -1
+  std::vector<int> freeNb_;                     // per site: free coupled neighbours
+  std::vector<int> unplacedNb_;                 // per vertex: unplaced pattern neighbours
+  std::vector<int> seen_;                       // per site: the stamp of the last flood that met it
+  int stamp_ = 0;                               // the current flood's stamp
+  std::vector<Location> region_;                // the sites of the region being flooded
+  std::vector<char> dead_;                      // per site: 1 when deadSite holds
+  int deadCount_ = 0;                           // dead sites
+  int slack_ = 0;                               // live sites beyond the vertices with edges
   std::vector<std::vector<Location>> candidates_;  // per order position: its sites to try
   std::vector<std::size_t> next_;                  // per order position: the next one to try
 };
@@ -471,7 +582,8 @@ long long luby(std::uint32_t i) {
 Embedding embedGraph(int n, const std::vector<std::pair<int, int>>& edges, const Chip& chip,
                      long long workLimit) {
   Embedding result;
-  const Pattern p = preparePattern(std::max(n, 0), edges);
+  const std::vector<std::uint16_t> chipBalls = countChipBalls(chip);
+  const Pattern p = preparePattern(std::max(n, 0), edges, chip, chipBalls);
   if (provablyAbsent(p, chip)) {
     result.status = EmbedStatus::kAbsent;
     return result;
@@ -484,7 +596,7 @@ Embedding embedGraph(int n, const std::vector<std::pair<int, int>>& edges, const
   // Restarts under the Luby sequence of shares (1, 1, 2, 1, 1, 2, 4, ...) of a base share,
   // each attempt with its own shuffles; every attempt is exhaustive, so one that ends proves
   // absence.
-  DepthFirst search(p, chip);
+  DepthFirst search(p, chip, chipBalls);
   const long long base = std::max<long long>(workLimit / 64, 2000);
   for (std::uint32_t attempt = 0; result.work < workLimit; ++attempt) {
     const long long limit = std::min(base * luby(attempt + 1), workLimit - result.work);
