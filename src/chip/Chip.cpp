@@ -100,6 +100,7 @@ void Chip::derive() {
   registerSize_ = 0;
   full_ = true;
   neighbours_.assign(sites, {});
+  neighbourRanks_.assign(sites, {});
   rank_.assign(sites, -1);
   group_.assign(sites, -1);
   for (int y = 0; y < height_; ++y) {
@@ -120,6 +121,10 @@ void Chip::derive() {
         if (coupled(s, n)) neighbours_[i].push_back(n);
       }
     }
+  }
+  for (std::size_t i = 0; i < sites; ++i) {
+    for (Location n : neighbours_[i])
+      neighbourRanks_[i].push_back(rank_[id(n)]);
   }
   // Groups by breadth-first search from each ungrouped live site, row by row.
   std::vector<int> sizes;

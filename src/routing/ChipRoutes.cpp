@@ -36,19 +36,19 @@ void ChipInterval::find(const Chip& chip, Location a, Location b) {
   // On a chip with holes both distances come from the table rows of a and b.
   const std::uint16_t* fromA = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(a));
   const std::uint16_t* fromB = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(b));
-  auto between = [&](Location n, int k) {
-    if (!fromA) return chip.distance(n, b) == total - k && chip.distance(a, n) == k;
-    const int r = chip.rankOf(n);
-    return fromB[r] == total - k && fromA[r] == k;
-  };
   // Each layer is the next distance from a; a site joins once, from the first site it meets.
   for (int k = 1; k <= total; ++k) {
     const std::size_t begin = starts_.back();
     const std::size_t end = sites_.size();
     starts_.push_back(end);
     for (std::size_t i = begin; i < end; ++i) {
-      for (Location n : chip.neighbours(sites_[i])) {
-        if (between(n, k)) meet(n);
+      const std::vector<Location>& around = chip.neighbours(sites_[i]);
+      const std::vector<int>& ranks = chip.neighbourRanks(sites_[i]);
+      for (std::size_t j = 0; j < around.size(); ++j) {
+        const bool between =
+            fromA ? fromB[ranks[j]] == total - k && fromA[ranks[j]] == k
+                  : chip.distance(around[j], b) == total - k && chip.distance(a, around[j]) == k;
+        if (between) meet(around[j]);
       }
     }
   }
