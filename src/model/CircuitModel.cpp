@@ -80,13 +80,3 @@ std::vector<std::vector<int>> CircuitModel::emptyPlacement() const {
   }
   return alloc;
 }
-
-std::vector<Location> CircuitModel::usableSites() const {
-  std::vector<Location> sites;
-  for (int y = 0; y < gridHeight; ++y) {
-    for (int x = 0; x < gridWidth; ++x) {
-      if (!chip || chip->full() || chip->usable({x, y})) sites.push_back({x, y});
-    }
-  }
-  return sites;
-}

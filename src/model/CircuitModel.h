@@ -165,8 +165,6 @@ class CircuitModel {
   // An occupancy matrix of the chip's grid with every usable site empty (-1) and the others
   // kNoSite.
   std::vector<std::vector<int>> emptyPlacement() const;
-  // The sites a qubit may stand on, row by row.
-  std::vector<Location> usableSites() const;
 
   // Diagnostic printouts of the qubit table, the edge list and the node ranking.
   void printInfo() const;

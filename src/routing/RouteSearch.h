@@ -35,8 +35,6 @@ class LookaheadSet {
   int atSite(Location site) const;
   // Summed weighted distance of the gates' qubits standing on `where` (one entry per qubit).
   int cost(const std::vector<Location>& where) const;
-  // The distance that prices a gate of qubits on a and b.
-  int distance(Location a, Location b) const { return chip ? chip->distance(a, b) : dist(a, b); }
 
  private:
   // Appends `qubit` when new; returns its position.
