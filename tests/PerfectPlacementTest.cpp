@@ -129,7 +129,10 @@ TEST_P(PerfectOnHoledChips, Embed) {
 INSTANTIATE_TEST_SUITE_P(
     Chips, PerfectOnHoledChips,
     testing::Values(HoledCase{"Small", 5, 5, 3, 2, 10}, HoledCase{"Medium", 8, 8, 6, 5, 20},
-                    HoledCase{"Sparse", 8, 6, 4, 3, 2}, HoledCase{"Large", 12, 12, 10, 8, 50}),
+                    HoledCase{"Sparse", 8, 6, 4, 3, 2}, HoledCase{"Large", 12, 12, 10, 8, 50},
+                    // Few layers on a large chip: loose patterns that must pack tightly.
+                    HoledCase{"LooseOnFewHoles", 16, 16, 12, 8, 3},
+                    HoledCase{"LooseOnManyHoles", 16, 16, 102, 8, 5}),
     [](const testing::TestParamInfo<HoledCase>& info) { return info.param.name; });
 
 class QuekoOnSycamore : public testing::TestWithParam<std::string> {};
