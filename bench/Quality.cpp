@@ -140,7 +140,8 @@ Outcome mapWithPlan(const std::string& path, int W, int H, const SearchPlan& pla
   }
   const SearchResult result = searchMapping(graph, plan, threads);
   int depth = 0;
-  const CheckResult check = writeMapping(graph, result, scratch, scratch + ".layout", nullptr, "", &depth);
+  const CheckResult check =
+      writeMapping(graph, result, scratch, scratch + ".layout", nullptr, "", &depth);
   const auto end = std::chrono::steady_clock::now();
   if (!check.ok()) {
     std::cerr << path << ": " << check.message << std::endl;
@@ -175,6 +176,7 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plan.bandStarts = false;
   plan.annealRuns = 0;
   plan.perfectWork = 0;
+  plan.prefixWork = 0;
   std::vector<std::pair<std::string, SearchPlan>> plans;
   SearchPlan windowOnly = plan;
   windowOnly.windows = {3};
@@ -194,6 +196,7 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plans.emplace_back("+ band starts", plan);
   SearchPlan annealed = full;
   annealed.perfectWork = 0;
+  annealed.prefixWork = 0;
   plans.emplace_back("+ annealing", annealed);
   plans.emplace_back("+ perfect placements (= max)", full);
   return plans;

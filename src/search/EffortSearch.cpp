@@ -94,6 +94,7 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFloor = 200000;
     plan.perfectWork = 2000000;
     plan.prefixStart = true;
+    plan.prefixWork = 2000000;
   } else {
     plan.gradedWindows = {6, 10, 16, 24};
     plan.randomStarts = 64;
@@ -101,8 +102,11 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFactor = 100;
     plan.workFloor = 6000000;
     plan.workCeiling = 30000000;
-    plan.perfectWork = 20000000;
+    // Loose patterns on large grids may need the whole bound; circuits that cannot embed are
+    // mostly proved so at once and spend none of it.
+    plan.perfectWork = 100000000;
     plan.prefixStart = true;
+    plan.prefixWork = 20000000;
     plan.settleGates = 10;
     plan.annealRuns = 3;
     plan.annealFactor = 500;
@@ -163,7 +167,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     }
   }
   if (plan.extraStarts && plan.prefixStart && graph.qubitNum > 0) {
-    AllocMatrix prefix = prefixPlacement(graph, chip, std::max(plan.perfectWork, 16LL));
+    AllocMatrix prefix = prefixPlacement(graph, chip, std::max(plan.prefixWork, 16LL));
     if (!prefix.empty()) starts.push_back(std::move(prefix));
   }
   for (int r = 0; r < plan.randomStarts; ++r)

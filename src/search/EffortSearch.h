@@ -25,8 +25,9 @@ struct SearchPlan {
   bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
   bool bandStarts = false;         // band starts as well (with extraStarts)
   // A start that embeds the longest prefix of the circuit it can (with extraStarts), searched
-  // with perfectWork units.
+  // with prefixWork units.
   bool prefixStart = false;
+  long long prefixWork = 0;
   int randomStarts = 0;  // starts drawn from the fixed-seed generator
   int refineTop = 0;     // how many of the best (start, window) pairs are refined
   int rounds = 0;        // forward-backward rounds per refined pair at most
