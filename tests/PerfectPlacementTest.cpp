@@ -207,6 +207,15 @@ INSTANTIATE_TEST_SUITE_P(
         AbsentCase{"K23OnAGrid", 5, {{0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}}, 4, 4}),
     [](const testing::TestParamInfo<AbsentCase>& info) { return info.param.name; });
 
+// The top level's larger bound reaches placements that the bound of `more` runs out before.
+TEST(EmbeddingWorkBound, MaxFindsWhatMoreRunsOutOn) {
+  const Chip chip = Chip::grid(12, 12);
+  const std::vector<std::pair<int, int>> edges = gatesOf(neighbourLayersCircuit(12, 12, 5, 1));
+  EXPECT_EQ(embedGraph(144, edges, chip, planFor(Effort::kMore, 3).perfectWork).status,
+            EmbedStatus::kUnknown);
+  expectEmbedding(embedGraph(144, edges, chip, planFor(Effort::kMax, 3).perfectWork), edges, chip);
+}
+
 // The search is bounded by work, not by the clock: the same answer and work with the machine
 // kept busy by other threads, and a bound too small to finish gives kUnknown within it.
 TEST(EmbeddingWorkBound, SameAnswerWithTheClockSlowed) {
