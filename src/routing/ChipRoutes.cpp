@@ -41,8 +41,7 @@ void ChipInterval::find(const Chip& chip, Location a, Location b) {
   const int ra = chip.rankOf(a);
   meet(ra, 0);
   starts_.push_back(0);
-  // On a chip with holes both distances come from the table rows of a and b.
-  const std::uint16_t* fromA = chip.full() ? nullptr : chip.distancesFrom(ra);
+  // On a chip with holes the distances from b come from its row of the table.
   const std::uint16_t* fromB = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(b));
   // Each layer is the next distance from a; a site joins once, from the first site it meets,
   // and every step between two layers is kept from both ends.
@@ -55,13 +54,13 @@ void ChipInterval::find(const Chip& chip, Location a, Location b) {
       for (int d = 0; d < 4; ++d) {
         const int t = around[d];
         if (t < 0) continue;
-        const bool between = fromA ? fromB[t] == total - k && fromA[t] == k
-                                   : chip.distance(chip.siteOfRank(t), b) == total - k &&
-                                         chip.distance(a, chip.siteOfRank(t)) == k;
-        if (!between) continue;
+        // A neighbour of a site k - 1 steps from a lies at most k steps from a, and at least
+        // k when it is total - k from b: that distance from b alone puts it on the interval.
+        const int toB = fromB ? fromB[t] : chip.distance(chip.siteOfRank(t), b);
+        if (toB != total - k) continue;
         const int j = mark_[t] == search_ ? position_[t] : meet(t, k);
-        nodes_[i].farther[d] = j;
-        nodes_[j].nearer[d ^ 1] = i;
+        nodes_[i].steps[1][d] = j;
+        nodes_[j].steps[0][d ^ 1] = i;
       }
     }
   }
@@ -89,25 +88,22 @@ void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool
   for (int i = 0; i <= n; ++i) {
     v += i % 2 == 0 ? i : -i;
     if (v < 0 || v >= layers) continue;
+    // Insertion by key: the layers are short, and often met nearly in order.
     const std::size_t first = out.size();
-    for (int j = interval.layerStart(v); j < interval.layerStart(v + 1); ++j)
+    for (int j = interval.layerStart(v); j < interval.layerStart(v + 1); ++j) {
+      const int k = key(j);
+      std::size_t at = out.size();
       out.push_back(j);
-    std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
-              [&](int c, int d) { return key(c) < key(d); });
+      for (; at > first && key(out[at - 1]) > k; --at)
+        out[at] = out[at - 1];
+      out[at] = j;
+    }
   }
 }
 
-int ChipRouteTree::travellerGates(const Chip& chip, const ChipInterval& interval,
-                                  const LookaheadSet& look, int i) const {
-  if (traveller_ < 0) return 0;
+int ChipRouteTree::travellerGatesBySite(const Chip& chip, const LookaheadSet& look,
+                                        Location at) const {
   int sum = 0;
-  if (!travellerRows_.empty()) {
-    const int r = interval.rank(i);
-    for (const auto& [row, w] : travellerRows_)
-      sum += w * row[r];
-    return sum;
-  }
-  const Location at = interval.site(i);
   const std::vector<int>& partners = look.partners[traveller_];
   for (std::size_t p = 0; p < partners.size(); ++p) {
     const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller_][p];
@@ -174,13 +170,6 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
                                              : 0};
     byRank[chipStepRank({0, 0}, to, start, far, isTall)] = d;
   }
-  // The tree's steps: towards the far end of the interval, or back from it.
-  auto before = [&](int i, int d) {
-    return fromStart ? interval.nearer(i, d) : interval.farther(i, d);
-  };
-  auto after = [&](int i, int d) {
-    return fromStart ? interval.farther(i, d) : interval.nearer(i, d);
-  };
   const int root = fromStart ? 0 : interval.size() - 1;
   if (entries) cells_[root].arrival = travellerGates(chip, interval, look, root);
   byOrder_.assign(1, root);
@@ -191,8 +180,10 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
       Cell& cell = cells_[i];
       int best = INT_MAX;
       int bestArrival = INT_MAX;
+      // The sites a route enters i from: one step nearer the start.
+      const int* before = interval.steps(i, !fromStart);
       for (int d = 0; d < 4; ++d) {
-        const int p = before(i, d);
+        const int p = before[d];
         if (p < 0) continue;
         const Cell& from = cells_[p];
         const int value =
@@ -222,8 +213,9 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
     const std::size_t last = byOrder_.size();
     for (std::size_t r = 0; r < last; ++r) {
       const int p = byOrder_[r];
+      const int* after = interval.steps(p, fromStart);
       for (int d : byRank) {
-        const int c = after(p, d);
+        const int c = after[d];
         if (c < 0 || cells_[c].parent != p) continue;
         cells_[c].order = static_cast<int>(byOrder_.size() - last);
         byOrder_.push_back(c);
@@ -273,6 +265,7 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
     baseRanks_[k] = look.placed[k] ? chip.rankOf(look.sites[k]) : -1;
     ranked = baseRanks_[k] >= 0;
   }
+  if (ranked) ranks_ = baseRanks_;
   for (std::size_t c = 0; c < candidates_.size(); ++c) {
     const int meet = candidates_[c];
     // b's qubit ends beside the meeting site, on its own site when it is at most a step away.
@@ -281,14 +274,21 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
     // a's route and b's route share no site, so each moves the qubits of its own route only.
     double cost;
     if (ranked) {
-      ranks_ = baseRanks_;
-      if (travellerA >= 0) ranks_[travellerA] = interval_.rank(meet);
-      fromA_.forEachMoved(meet, [&](int k, int to) { ranks_[k] = interval_.rank(to); });
+      // The moves go into ranks_ and are taken back once priced.
+      moved_.clear();
+      auto move = [&](int k, int to) {
+        ranks_[k] = interval_.rank(to);
+        moved_.push_back(k);
+      };
+      if (travellerA >= 0) move(travellerA, meet);
+      fromA_.forEachMoved(meet, move);
       if (bMoves) {
-        if (travellerB >= 0) ranks_[travellerB] = interval_.rank(endB);
-        fromB_.forEachMoved(endB, [&](int k, int to) { ranks_[k] = interval_.rank(to); });
+        if (travellerB >= 0) move(travellerB, endB);
+        fromB_.forEachMoved(endB, move);
       }
       cost = rankedCost(chip, look);
+      for (int k : moved_)
+        ranks_[k] = baseRanks_[k];
     } else {
       where_ = look.sites;
       if (travellerA >= 0) where_[travellerA] = interval_.site(meet);

@@ -35,10 +35,9 @@ class ChipInterval {
   Location site(int i) const { return nodes_[i].site; }
   int rank(int i) const { return nodes_[i].rank; }
   int layer(int i) const { return nodes_[i].layer; }
-  // The position of the neighbour of site i in direction d (Chip::Direction) when it lies on
-  // the interval one step nearer a (nearer) or one step farther (farther), or -1.
-  int nearer(int i, int d) const { return nodes_[i].nearer[d]; }
-  int farther(int i, int d) const { return nodes_[i].farther[d]; }
+  // The positions of the neighbours of site i by direction (Chip::Direction) that lie on the
+  // interval one step nearer a (towardsB false) or one step farther from it, -1 for the others.
+  const int* steps(int i, bool towardsB) const { return nodes_[i].steps[towardsB]; }
   // The position of the live site of rank r, or -1 when it is not on the interval.
   int positionOf(int r) const { return r >= 0 && mark_[r] == search_ ? position_[r] : -1; }
 
@@ -48,8 +47,7 @@ class ChipInterval {
     Location site;
     int rank = 0;
     int layer = 0;
-    int nearer[4] = {-1, -1, -1, -1};
-    int farther[4] = {-1, -1, -1, -1};
+    int steps[2][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};  // nearer a, then farther
   };
   std::vector<Node> nodes_;
   std::vector<int> starts_;
@@ -114,7 +112,19 @@ class ChipRouteTree {
   };
   // The summed distance of the traveller's look-ahead gates with the traveller on site i.
   int travellerGates(const Chip& chip, const ChipInterval& interval, const LookaheadSet& look,
-                     int i) const;
+                     int i) const {
+    if (traveller_ < 0) return 0;
+    if (!travellerRows_.empty()) {
+      const int r = interval.rank(i);
+      int sum = 0;
+      for (const auto& [row, w] : travellerRows_)
+        sum += w * row[r];
+      return sum;
+    }
+    return travellerGatesBySite(chip, look, interval.site(i));
+  }
+  // The same from the chip's distances, for a traveller with a partner off the table.
+  int travellerGatesBySite(const Chip& chip, const LookaheadSet& look, Location at) const;
   // The entry weight of site i (holding look-ahead qubit `k`) entered from site `from`.
   int weight(const Chip& chip, const LookaheadSet& look, int k, Location at, Location from) const;
 
@@ -144,7 +154,8 @@ class ChipMeetingSearch {
   std::vector<int> candidates_;  // interval positions of the meeting sites, in preference order
   std::vector<Location> where_;  // sites of the look-ahead qubits after the moves
   std::vector<int> baseRanks_;   // ranks of the look-ahead qubits' sites before the moves
-  std::vector<int> ranks_;       // the same after the moves
+  std::vector<int> ranks_;       // the same after the moves of one candidate
+  std::vector<int> moved_;       // the look-ahead qubits whose entry of ranks_ a candidate moved
   std::vector<Location> routeA_;
   std::vector<Location> routeB_;
 };
