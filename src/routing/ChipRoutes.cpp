@@ -67,9 +67,11 @@ void ChipInterval::find(const Chip& chip, Location a, Location b) {
   starts_.push_back(static_cast<int>(nodes_.size()));
 }
 
-void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
-                      std::vector<int>& out) {
+void ChipMeetingSearch::meetingSites(Location a, Location b, bool isTall) {
+  const ChipInterval& interval = interval_;
+  std::vector<int>& out = candidates_;
   out.clear();
+  keys_.clear();
   const int layers = interval.layers();
   if (layers <= 0) return;
   const int n = layers;  // the distance of a and b, plus one
@@ -94,9 +96,13 @@ void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool
       const int k = key(j);
       std::size_t at = out.size();
       out.push_back(j);
-      for (; at > first && key(out[at - 1]) > k; --at)
+      keys_.push_back(k);
+      for (; at > first && keys_[at - 1] > k; --at) {
         out[at] = out[at - 1];
+        keys_[at] = keys_[at - 1];
+      }
       out[at] = j;
+      keys_[at] = k;
     }
   }
 }
@@ -209,19 +215,23 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
         }
       }
     }
-    // The routes of a layer in step order: by their parents' order, then by the last step.
-    const std::size_t last = byOrder_.size();
-    for (std::size_t r = 0; r < last; ++r) {
-      const int p = byOrder_[r];
-      const int* after = interval.steps(p, fromStart);
-      for (int d : byRank) {
-        const int c = after[d];
-        if (c < 0 || cells_[c].parent != p) continue;
-        cells_[c].order = static_cast<int>(byOrder_.size() - last);
-        byOrder_.push_back(c);
+    // The routes of a layer in step order: by their parents' order, then by the last step; a
+    // layer of one site needs no walk.
+    nextOrder_.clear();
+    if (interval.layerStart(layer + 1) - interval.layerStart(layer) == 1) {
+      nextOrder_.push_back(interval.layerStart(layer));
+    } else {
+      for (int p : byOrder_) {
+        const int* after = interval.steps(p, fromStart);
+        for (int d : byRank) {
+          const int c = after[d];
+          if (c < 0 || cells_[c].parent != p) continue;
+          cells_[c].order = static_cast<int>(nextOrder_.size());
+          nextOrder_.push_back(c);
+        }
       }
     }
-    byOrder_.erase(byOrder_.begin(), byOrder_.begin() + static_cast<std::ptrdiff_t>(last));
+    byOrder_.swap(nextOrder_);
   }
 }
 
@@ -245,7 +255,7 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
                                 const LookaheadSet& look, SwapList& swaps,
                                 std::pair<Location, Location>& ends) {
   interval_.find(chip, a, b);
-  chipMeetingSites(interval_, a, b, isTall, candidates_);
+  meetingSites(a, b, isTall);
   if (candidates_.empty()) throw InconsistentSwapPath();
   fromA_.build(chip, interval_, true, false, a, b, isTall, look);
   fromB_.build(chip, interval_, false, true, b, a, isTall, look);

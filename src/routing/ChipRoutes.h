@@ -56,13 +56,6 @@ class ChipInterval {
   unsigned search_ = 0;
 };
 
-// The candidate meeting sites of qubits on a and b as positions in the interval: ordered by
-// their distance from a (the middle distance first, then alternately nearer a and nearer b), and
-// at one distance as the grid orders them (by the steps along y from a when the grid is wide,
-// along x when it is tall, each towards b), other ties by the other coordinate towards b.
-void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
-                      std::vector<int>& out);
-
 // The cheapest shortest chip paths from one start to every site of the interval of the start and
 // a far site, priced as RouteTree prices monotone routes: the qubit on the start travels, every
 // qubit on the path moves back one site, and a route costs one weight per passed site, chosen by
@@ -129,10 +122,11 @@ class ChipRouteTree {
   int weight(const Chip& chip, const LookaheadSet& look, int k, Location at, Location from) const;
 
   int traveller_ = -1;
-  bool masks_ = false;        // Cell::moved is kept (at most 64 look-ahead qubits)
-  std::vector<int> movedTo_;  // per look-ahead qubit: the site a route through it moves it to
-  std::vector<Cell> cells_;   // per interval site
-  std::vector<int> byOrder_;  // the sites of the last layer done, then of the next, in step order
+  bool masks_ = false;          // Cell::moved is kept (at most 64 look-ahead qubits)
+  std::vector<int> movedTo_;    // per look-ahead qubit: the site a route through it moves it to
+  std::vector<Cell> cells_;     // per interval site
+  std::vector<int> byOrder_;    // the sites of the last layer done, in step order
+  std::vector<int> nextOrder_;  // the same for the layer being done
   std::vector<std::pair<const std::uint16_t*, int>> travellerRows_;  // partner rows, weights
 };
 
@@ -145,6 +139,12 @@ class ChipMeetingSearch {
                SwapList& swaps, std::pair<Location, Location>& ends);
 
  private:
+  // The candidate meeting sites of qubits on a and b, into candidates_ as interval positions:
+  // ordered by their distance from a (the middle distance first, then alternately nearer a and
+  // nearer b), and at one distance as the grid orders them (by the steps along y from a when
+  // the grid is wide, along x when it is tall, each towards b), other ties by the other
+  // coordinate towards b.
+  void meetingSites(Location a, Location b, bool isTall);
   // The look-ahead cost of the ranks in ranks_ from the distance table.
   int rankedCost(const Chip& chip, const LookaheadSet& look) const;
 
@@ -152,6 +152,7 @@ class ChipMeetingSearch {
   ChipRouteTree fromA_;
   ChipRouteTree fromB_;
   std::vector<int> candidates_;  // interval positions of the meeting sites, in preference order
+  std::vector<int> keys_;        // the candidates' keys within their distance from a
   std::vector<Location> where_;  // sites of the look-ahead qubits after the moves
   std::vector<int> baseRanks_;   // ranks of the look-ahead qubits' sites before the moves
   std::vector<int> ranks_;       // the same after the moves of one candidate
