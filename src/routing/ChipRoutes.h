@@ -118,7 +118,7 @@ class ChipRouteTree {
   }
   // The same from the chip's distances, for a traveller with a partner off the table.
   int travellerGatesBySite(const Chip& chip, const LookaheadSet& look, Location at) const;
-  // The entry weight of site i (holding look-ahead qubit `k`) entered from site `from`.
+  // The entry weight of site `at` (holding look-ahead qubit k) entered from site `from`.
   int weight(const Chip& chip, const LookaheadSet& look, int k, Location at, Location from) const;
 
   int traveller_ = -1;
