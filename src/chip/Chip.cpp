@@ -100,7 +100,7 @@ void Chip::derive() {
   registerSize_ = 0;
   full_ = true;
   neighbours_.assign(sites, {});
-  neighbourRanks_.assign(sites, {});
+  live_.clear();
   rank_.assign(sites, -1);
   group_.assign(sites, -1);
   for (int y = 0; y < height_; ++y) {
@@ -112,6 +112,7 @@ void Chip::derive() {
         continue;
       }
       rank_[i] = liveCount_++;
+      live_.push_back(s);
       registerSize_ = std::max(registerSize_, device_[i] + 1);
       if (x + 1 < width_ && !(links_[i] & kRight)) full_ = false;
       if (y + 1 < height_ && !(links_[i] & kDown)) full_ = false;
@@ -122,9 +123,13 @@ void Chip::derive() {
       }
     }
   }
-  for (std::size_t i = 0; i < sites; ++i) {
-    for (Location n : neighbours_[i])
-      neighbourRanks_[i].push_back(rank_[id(n)]);
+  around_.assign(live_.size(), {-1, -1, -1, -1});
+  for (std::size_t r = 0; r < live_.size(); ++r) {
+    const Location s = live_[r];
+    const Location by[4] = {{s.x - 1, s.y}, {s.x + 1, s.y}, {s.x, s.y - 1}, {s.x, s.y + 1}};
+    for (int d = 0; d < 4; ++d) {
+      if (coupled(s, by[d])) around_[r][d] = rank_[id(by[d])];
+    }
   }
   // Groups by breadth-first search from each ungrouped live site, row by row.
   std::vector<int> sizes;
@@ -162,17 +167,10 @@ void Chip::derive() {
   // One breadth-first search per live site fills its row of the table.
   const std::size_t n = static_cast<std::size_t>(liveCount_);
   dist_.assign(n * n, kNoPath);
-  std::vector<Location> live;
-  live.reserve(n);
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      if (device_[id({x, y})] >= 0) live.push_back({x, y});
-    }
-  }
   for (std::size_t r = 0; r < n; ++r) {
     std::uint16_t* row = &dist_[r * n];
     row[r] = 0;
-    queue.assign(1, live[r]);
+    queue.assign(1, live_[r]);
     while (!queue.empty()) {
       const Location s = queue.front();
       queue.pop_front();

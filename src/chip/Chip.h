@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -87,8 +88,14 @@ class Chip {
   }
   // The sites coupled to `s`, in the order left, right, up, down.
   const std::vector<Location>& neighbours(Location s) const { return neighbours_[id(s)]; }
-  // The positions among the live sites of the same neighbours, in the same order.
-  const std::vector<int>& neighbourRanks(Location s) const { return neighbourRanks_[id(s)]; }
+  // The live site of rank r.
+  Location siteOfRank(int r) const { return live_[r]; }
+  // The ranks of the sites coupled to the live site of rank r, by direction (kStepLeft, kStepRight,
+  // kStepUp, kStepDown), -1 where no usable coupler leads: the route searches walk ranks, not
+  // sites.
+  const std::array<int, 4>& aroundRank(int r) const { return around_[r]; }
+  // The directions of aroundRank; d ^ 1 is the opposite of d.
+  enum Direction { kStepLeft = 0, kStepRight = 1, kStepUp = 2, kStepDown = 3 };
   // Group number of a live site (sites joined by usable couplers share one), or -1.
   int group(Location s) const { return live(s) ? group_[id(s)] : -1; }
   // The group of the largest size; of equal sizes the one met first row by row.
@@ -124,7 +131,8 @@ class Chip {
   std::vector<int> device_;                        // per site: device index, -1 off the chip
   std::vector<std::uint8_t> links_;                // per site: usable couplers right and down
   std::vector<std::vector<Location>> neighbours_;  // per site: coupled sites
-  std::vector<std::vector<int>> neighbourRanks_;   // per site: the neighbours' ranks
+  std::vector<Location> live_;                     // per rank: its site
+  std::vector<std::array<int, 4>> around_;         // per rank: coupled ranks by direction
   std::vector<int> group_;                         // per site: group number, -1 off the chip
   std::vector<int> rank_;                          // per site: position among live sites
   std::vector<std::uint16_t> dist_;                // live x live distances (chips with holes)

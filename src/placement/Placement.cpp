@@ -35,17 +35,18 @@ double costFun(Location& site, std::vector<Location>& anchors, std::vector<int>&
 
 namespace {
 
-// costFun with the chip's distances in place of the grid's.
+// costFun with the chip's distances in place of the grid's; `anchorRanks` holds the anchors'
+// ranks among the chip's live sites.
 double chipCost(const Chip& chip, Location site, const std::vector<Location>& anchors,
-                const std::vector<int>& weights, int remainingDegree, int remainingAct,
-                int siteFreedom) {
+                const std::vector<int>& anchorRanks, const std::vector<int>& weights,
+                int remainingDegree, int remainingAct, int siteFreedom) {
   double S = 0.0;
   // The other anchors are placed qubits' sites, whose distances the table row of the site has.
   const std::uint16_t* from = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(site));
   for (std::size_t i = 0; i < anchors.size(); ++i) {
     // A weightless anchor (the grid's centre) counts nothing, wherever it lies.
     if (weights[i] == 0) continue;
-    const int d = from ? from[chip.rankOf(anchors[i])] : chip.distance(site, anchors[i]);
+    const int d = from ? from[anchorRanks[i]] : chip.distance(site, anchors[i]);
     S += static_cast<double>((d - 1) * weights[i]);
   }
   return siteCost(S, remainingDegree, remainingAct, siteFreedom);
@@ -106,11 +107,16 @@ Location Grid::placeBest(int idx, int remainingDegree, int remainingAct, std::ve
   std::vector<int> anchorDist(anchors.size());
   for (std::size_t i = 0; i < anchors.size(); ++i)
     anchorDist[i] = distance(anchors[0], anchors[i]);
+  std::vector<int> anchorRanks;
+  if (chip) {
+    for (Location s : anchors)
+      anchorRanks.push_back(chip->rankOf(s));
+  }
   // Prices an empty site inside the grid; keeps it when strictly cheaper than the best so far.
   auto consider = [&](Location site) {
     if (site.x < 0 || site.x >= W || site.y < 0 || site.y >= H) return;
     if (allocationMap[site.y][site.x] != -1) return;
-    const double cost = chip ? chipCost(*chip, site, anchors, weights, remainingDegree,
+    const double cost = chip ? chipCost(*chip, site, anchors, anchorRanks, weights, remainingDegree,
                                         remainingAct, freedomMap[site.y][site.x])
                              : costFun(site, anchors, weights, remainingDegree, remainingAct,
                                        freedomMap[site.y][site.x]);

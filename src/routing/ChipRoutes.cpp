@@ -1,6 +1,7 @@
 #include "routing/ChipRoutes.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "routing/SwapPath.h"
@@ -16,106 +17,121 @@ int chipStepRank(Location from, Location to, Location start, Location far, bool 
 }
 
 void ChipInterval::find(const Chip& chip, Location a, Location b) {
-  sites_.clear();
+  nodes_.clear();
   starts_.clear();
-  const std::size_t cells = static_cast<std::size_t>(chip.width()) * chip.height();
-  if (seen_.size() != cells || ++search_ == 0) {
-    seen_.assign(cells, 0);
+  const std::size_t live = static_cast<std::size_t>(chip.liveCount());
+  if (mark_.size() != live || ++search_ == 0) {
+    mark_.assign(live, 0);
+    position_.assign(live, -1);
     search_ = 1;
   }
   const int total = chip.distance(a, b);
   if (total >= Chip::kUnreachable) return;
-  auto meet = [&](Location s) {
-    unsigned& mark = seen_[static_cast<std::size_t>(s.y) * chip.width() + s.x];
-    if (mark == search_) return;
-    mark = search_;
-    sites_.push_back(s);
+  auto meet = [&](int r, int k) {
+    const int i = static_cast<int>(nodes_.size());
+    mark_[r] = search_;
+    position_[r] = i;
+    Node node;
+    node.site = chip.siteOfRank(r);
+    node.rank = r;
+    node.layer = k;
+    nodes_.push_back(node);
+    return i;
   };
-  meet(a);
+  const int ra = chip.rankOf(a);
+  meet(ra, 0);
   starts_.push_back(0);
-  // On a chip with holes both distances come from the table rows of a and b.
-  const std::uint16_t* fromA = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(a));
+  // On a chip with holes the distances from b come from its row of the table.
   const std::uint16_t* fromB = chip.full() ? nullptr : chip.distancesFrom(chip.rankOf(b));
-  // Each layer is the next distance from a; a site joins once, from the first site it meets.
+  // Each layer is the next distance from a; a site joins once, from the first site it meets,
+  // and every step between two layers is kept from both ends.
   for (int k = 1; k <= total; ++k) {
-    const std::size_t begin = starts_.back();
-    const std::size_t end = sites_.size();
+    const int begin = starts_.back();
+    const int end = static_cast<int>(nodes_.size());
     starts_.push_back(end);
-    for (std::size_t i = begin; i < end; ++i) {
-      const std::vector<Location>& around = chip.neighbours(sites_[i]);
-      const std::vector<int>& ranks = chip.neighbourRanks(sites_[i]);
-      for (std::size_t j = 0; j < around.size(); ++j) {
-        const bool between =
-            fromA ? fromB[ranks[j]] == total - k && fromA[ranks[j]] == k
-                  : chip.distance(around[j], b) == total - k && chip.distance(a, around[j]) == k;
-        if (between) meet(around[j]);
+    for (int i = begin; i < end; ++i) {
+      const std::array<int, 4>& around = chip.aroundRank(nodes_[i].rank);
+      for (int d = 0; d < 4; ++d) {
+        const int t = around[d];
+        if (t < 0) continue;
+        // A neighbour of a site k - 1 steps from a lies at most k steps from a, and at least
+        // k when it is total - k from b: that distance from b alone puts it on the interval.
+        const int toB = fromB ? fromB[t] : chip.distance(chip.siteOfRank(t), b);
+        if (toB != total - k) continue;
+        const int j = mark_[t] == search_ ? position_[t] : meet(t, k);
+        nodes_[i].steps[1][d] = j;
+        nodes_[j].steps[0][d ^ 1] = i;
       }
     }
   }
-  starts_.push_back(sites_.size());
+  starts_.push_back(static_cast<int>(nodes_.size()));
 }
 
-void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
-                      std::vector<Location>& out) {
+void ChipMeetingSearch::meetingSites(Location a, Location b, bool isTall) {
+  const ChipInterval& interval = interval_;
+  std::vector<int>& out = candidates_;
   out.clear();
-  const std::vector<Location>& sites = interval.sites();
-  const std::vector<std::size_t>& starts = interval.starts();
-  const int layers = static_cast<int>(starts.size()) - 1;
+  keys_.clear();
+  const int layers = interval.layers();
   if (layers <= 0) return;
   const int n = layers;  // the distance of a and b, plus one
   const int m = n / 2;
   const int sx = b.x > a.x ? 1 : -1;
   const int sy = b.y > a.y ? 1 : -1;
-  // The key of a site within its distance from a: the grid's walk order, then the other axis.
-  auto key = [&](Location c) {
+  // The key of a site within its distance from a: the grid's walk order, then the other axis
+  // (each below the grid's largest side in size).
+  auto key = [&](int i) {
+    const Location c = interval.site(i);
     const int alongX = sx * (c.x - a.x);
     const int alongY = sy * (c.y - a.y);
-    return isTall ? std::make_pair(alongX, alongY) : std::make_pair(alongY, alongX);
+    return isTall ? alongX * 1024 + alongY : alongY * 1024 + alongX;
   };
   int v = m;
   for (int i = 0; i <= n; ++i) {
     v += i % 2 == 0 ? i : -i;
     if (v < 0 || v >= layers) continue;
+    // Insertion by key: the layers are short, and often met nearly in order.
     const std::size_t first = out.size();
-    out.insert(out.end(), sites.begin() + static_cast<std::ptrdiff_t>(starts[v]),
-               sites.begin() + static_cast<std::ptrdiff_t>(starts[v + 1]));
-    std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
-              [&](Location c, Location d) { return key(c) < key(d); });
+    for (int j = interval.layerStart(v); j < interval.layerStart(v + 1); ++j) {
+      const int k = key(j);
+      std::size_t at = out.size();
+      out.push_back(j);
+      keys_.push_back(k);
+      for (; at > first && keys_[at - 1] > k; --at) {
+        out[at] = out[at - 1];
+        keys_[at] = keys_[at - 1];
+      }
+      out[at] = j;
+      keys_[at] = k;
+    }
   }
 }
 
-int ChipRouteTree::travellerGates(const Chip& chip, const LookaheadSet& look, Location at) const {
-  if (traveller_ < 0) return 0;
+int ChipRouteTree::travellerGatesBySite(const Chip& chip, const LookaheadSet& look,
+                                        Location at) const {
   int sum = 0;
-  if (!travellerRows_.empty()) {
-    const int r = chip.rankOf(at);
-    for (const auto& [row, w] : travellerRows_)
-      sum += w * row[r];
-    return sum;
-  }
   const std::vector<int>& partners = look.partners[traveller_];
-  for (std::size_t i = 0; i < partners.size(); ++i) {
-    const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller_][i];
-    sum += w * chip.distance(at, look.sites[partners[i]]);
+  for (std::size_t p = 0; p < partners.size(); ++p) {
+    const int w = look.weights.empty() ? 1 : look.partnerWeights[traveller_][p];
+    sum += w * chip.distance(at, look.sites[partners[p]]);
   }
   return sum;
 }
 
-int ChipRouteTree::weight(const Chip& chip, const LookaheadSet& look, int i, Location from) const {
-  const Cell& cell = cells_[i];
-  if (cell.look < 0) return 0;
-  // As RouteTree::weigh: the qubit on the cell moves back to `from`; a partner counts from its
-  // own site, and the traveller ends beyond the cell, one step farther off.
+int ChipRouteTree::weight(const Chip& chip, const LookaheadSet& look, int k, Location at,
+                          Location from) const {
+  // As RouteTree::weigh: the qubit on `at` moves back to `from`; a partner counts from its own
+  // site, and the traveller ends beyond `at`, one step farther off.
   int sum = 0;
-  const std::vector<int>& partners = look.partners[cell.look];
+  const std::vector<int>& partners = look.partners[k];
   for (std::size_t p = 0; p < partners.size(); ++p) {
-    const int w = look.weights.empty() ? 1 : look.partnerWeights[cell.look][p];
+    const int w = look.weights.empty() ? 1 : look.partnerWeights[k][p];
     if (partners[p] == traveller_) {
       sum += w;
       continue;
     }
     const Location other = look.sites[partners[p]];
-    sum += w * (chip.distance(from, other) - chip.distance(cell.site, other));
+    sum += w * (chip.distance(from, other) - chip.distance(at, other));
   }
   return sum;
 }
@@ -123,40 +139,12 @@ int ChipRouteTree::weight(const Chip& chip, const LookaheadSet& look, int i, Loc
 void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool fromStart,
                           bool entries, Location start, Location far, bool isTall,
                           const LookaheadSet& look) {
-  if (width_ != chip.width() || height_ != chip.height()) {
-    width_ = chip.width();
-    height_ = chip.height();
-    index_.assign(static_cast<std::size_t>(width_) * height_, -1);
-  } else {
-    for (int t : touched_)
-      index_[t] = -1;
-  }
-  touched_.clear();
-  cells_.clear();
+  const int layers = interval.layers();
+  cells_.assign(static_cast<std::size_t>(interval.size()), Cell());
   traveller_ = look.atSite(start);
   masks_ = look.qubits.size() <= 64;
   movedTo_.resize(look.qubits.size());
-
-  // The interval's layers, nearest the start first: as found, or backwards from the far end.
-  const std::vector<Location>& sites = interval.sites();
-  const std::vector<std::size_t>& starts = interval.starts();
-  const int layers = static_cast<int>(starts.size()) - 1;
-  std::vector<std::size_t>& layerStart = layerStart_;
-  layerStart.clear();
-  for (int k = 0; k < layers; ++k) {
-    const int from = fromStart ? k : layers - 1 - k;
-    layerStart.push_back(cells_.size());
-    for (std::size_t i = starts[from]; i < starts[from + 1]; ++i) {
-      Cell cell;
-      cell.site = sites[i];
-      cell.layer = k;
-      const int id = cell.site.y * width_ + cell.site.x;
-      index_[id] = static_cast<int>(cells_.size());
-      touched_.push_back(id);
-      cells_.push_back(cell);
-    }
-  }
-  layerStart.push_back(cells_.size());
+  if (layers <= 0) return;
   // The traveller's partners' rows of the distance table, when all of them stand on qubits of a
   // chip with holes.
   travellerRows_.clear();
@@ -172,84 +160,89 @@ void ChipRouteTree::build(const Chip& chip, const ChipInterval& interval, bool f
                                   look.weights.empty() ? 1 : look.partnerWeights[traveller_][i]);
     }
   }
-  if (entries && !cells_.empty()) cells_[0].arrival = travellerGates(chip, look, start);
   for (std::size_t k = 0; k < look.qubits.size(); ++k) {
     if (!look.placed[k] || look.sites[k] == start) continue;
-    const int i = cellOf(look.sites[k]);
+    const int i = interval.positionOf(chip.rankOf(look.sites[k]));
     if (i >= 0) cells_[i].look = static_cast<int>(k);
   }
+  // The directions by their step rank, first in step order first.
+  int byRank[4];
+  for (int d = 0; d < 4; ++d) {
+    const Location to{d == Chip::kStepLeft    ? -1
+                      : d == Chip::kStepRight ? 1
+                                              : 0,
+                      d == Chip::kStepUp     ? -1
+                      : d == Chip::kStepDown ? 1
+                                             : 0};
+    byRank[chipStepRank({0, 0}, to, start, far, isTall)] = d;
+  }
+  const int root = fromStart ? 0 : interval.size() - 1;
+  if (entries) cells_[root].arrival = travellerGates(chip, interval, look, root);
+  byOrder_.assign(1, root);
   // Each layer's routes extend the last layer's.
   for (int k = 1; k < layers; ++k) {
-    layer_.clear();
-    for (std::size_t i = layerStart[k]; i < layerStart[k + 1]; ++i) {
+    const int layer = fromStart ? k : layers - 1 - k;
+    for (int i = interval.layerStart(layer); i < interval.layerStart(layer + 1); ++i) {
       Cell& cell = cells_[i];
       int best = INT_MAX;
       int bestArrival = INT_MAX;
-      for (Location p : chip.neighbours(cell.site)) {
-        // A neighbour lies on the grid, so its index needs no bounds check.
-        const int pi = index_[static_cast<std::size_t>(p.y) * width_ + p.x];
-        if (pi < 0 || cells_[pi].layer != k - 1) continue;
+      // The sites a route enters i from: one step nearer the start.
+      const int* before = interval.steps(i, !fromStart);
+      for (int d = 0; d < 4; ++d) {
+        const int p = before[d];
+        if (p < 0) continue;
+        const Cell& from = cells_[p];
         const int value =
-            cells_[pi].cost + (cell.look < 0 ? 0 : weight(chip, look, static_cast<int>(i), p));
-        if (value < best ||
-            (value == best && cell.parent >= 0 && cells_[pi].order < cells_[cell.parent].order)) {
+            from.cost +
+            (cell.look < 0 ? 0 : weight(chip, look, cell.look, interval.site(i), interval.site(p)));
+        if (value < best || (value == best && from.order < cells_[cell.parent].order)) {
           best = value;
-          cell.parent = pi;
+          cell.parent = p;
         }
-        if (entries &&
-            (cells_[pi].arrival < bestArrival ||
-             (cells_[pi].arrival == bestArrival && cells_[pi].order < cells_[cell.entry].order))) {
-          bestArrival = cells_[pi].arrival;
-          cell.entry = pi;
+        if (entries && (from.arrival < bestArrival ||
+                        (from.arrival == bestArrival && from.order < cells_[cell.entry].order))) {
+          bestArrival = from.arrival;
+          cell.entry = p;
         }
       }
       cell.cost = best;
-      if (entries) cell.arrival = best + travellerGates(chip, look, cell.site);
-      const Cell& parent = cells_[cell.parent];
+      if (entries) cell.arrival = best + travellerGates(chip, interval, look, i);
       if (masks_) {
-        cell.moved = parent.moved;
+        cell.moved = cells_[cell.parent].moved;
         if (cell.look >= 0) {
           cell.moved |= std::uint64_t{1} << cell.look;
-          movedTo_[cell.look] = parent.site;
+          movedTo_[cell.look] = cell.parent;
         }
       }
-      // The routes of a layer in step order: by their parents' order, then by the last step.
-      layer_.push_back({{parent.order, chipStepRank(parent.site, cell.site, start, far, isTall)},
-                        static_cast<int>(i)});
     }
-    std::sort(layer_.begin(), layer_.end());
-    for (std::size_t r = 0; r < layer_.size(); ++r)
-      cells_[layer_[r].second].order = static_cast<int>(r);
+    // The routes of a layer in step order: by their parents' order, then by the last step; a
+    // layer of one site needs no walk.
+    nextOrder_.clear();
+    if (interval.layerStart(layer + 1) - interval.layerStart(layer) == 1) {
+      nextOrder_.push_back(interval.layerStart(layer));
+    } else {
+      for (int p : byOrder_) {
+        const int* after = interval.steps(p, fromStart);
+        for (int d : byRank) {
+          const int c = after[d];
+          if (c < 0 || cells_[c].parent != p) continue;
+          cells_[c].order = static_cast<int>(nextOrder_.size());
+          nextOrder_.push_back(c);
+        }
+      }
+    }
+    byOrder_.swap(nextOrder_);
   }
 }
 
-void ChipRouteTree::route(Location c, std::vector<Location>& out) const {
+void ChipRouteTree::route(const ChipInterval& interval, int i, std::vector<Location>& out) const {
   const std::size_t first = out.size();
-  for (int i = cellOf(c); i >= 0; i = cells_[i].parent)
-    out.push_back(cells_[i].site);
+  for (; i >= 0; i = cells_[i].parent)
+    out.push_back(interval.site(i));
   std::reverse(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
 }
 
-namespace {
-
-// b's whole route to `meet` through `end`, endOfB's choice: b alone when b is `meet`.
-void routeOfChipB(const ChipRouteTree& fromB, Location b, Location meet, Location end,
-                  std::vector<Location>& out) {
-  fromB.route(end, out);
-  if (b != meet) out.push_back(meet);
-}
-
-}  // namespace
-
-Location ChipMeetingSearch::endOfB(const Chip& chip, Location b, Location meet) {
-  if (chip.distance(b, meet) <= 1) return b;
-  return fromB_.entryOf(meet);
-}
-
-int ChipMeetingSearch::rankedCost(const Chip& chip, const LookaheadSet& look) {
-  ranks_.resize(where_.size());
-  for (std::size_t k = 0; k < where_.size(); ++k)
-    ranks_[k] = chip.rankOf(where_[k]);
+int ChipMeetingSearch::rankedCost(const Chip& chip, const LookaheadSet& look) const {
   int sum = 0;
   for (std::size_t g = 0; g < look.gates.size(); ++g) {
     const int w = look.weights.empty() ? 1 : look.weights[g];
@@ -262,33 +255,60 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
                                 const LookaheadSet& look, SwapList& swaps,
                                 std::pair<Location, Location>& ends) {
   interval_.find(chip, a, b);
-  chipMeetingSites(interval_, a, b, isTall, candidates_);
+  meetingSites(a, b, isTall);
   if (candidates_.empty()) throw InconsistentSwapPath();
   fromA_.build(chip, interval_, true, false, a, b, isTall, look);
   fromB_.build(chip, interval_, false, true, b, a, isTall, look);
   const int travellerA = fromA_.traveller();
   const int travellerB = fromB_.traveller();
+  const int total = interval_.layers() - 1;
+  const int atB = interval_.size() - 1;
   double bestCost = 2147483647.0;
   std::size_t chosen = 0;
   double chosenCost = 0.0;
-  Location chosenEndB = b;
+  int chosenEndB = atB;
   // With every look-ahead qubit on a qubit of a chip with holes, the gates are priced from the
   // distance table by the sites' positions among the live sites.
   bool ranked = !chip.full();
-  for (std::size_t k = 0; k < look.qubits.size() && ranked; ++k)
-    ranked = look.placed[k] && chip.rankOf(look.sites[k]) >= 0;
+  baseRanks_.resize(look.qubits.size());
+  for (std::size_t k = 0; k < look.qubits.size() && ranked; ++k) {
+    baseRanks_[k] = look.placed[k] ? chip.rankOf(look.sites[k]) : -1;
+    ranked = baseRanks_[k] >= 0;
+  }
+  if (ranked) ranks_ = baseRanks_;
   for (std::size_t c = 0; c < candidates_.size(); ++c) {
-    const Location meet = candidates_[c];
-    const Location endB = endOfB(chip, b, meet);
+    const int meet = candidates_[c];
+    // b's qubit ends beside the meeting site, on its own site when it is at most a step away.
+    const bool bMoves = total - interval_.layer(meet) >= 2;
+    const int endB = bMoves ? fromB_.entryOf(meet) : atB;
     // a's route and b's route share no site, so each moves the qubits of its own route only.
-    where_ = look.sites;
-    if (travellerA >= 0) where_[travellerA] = meet;
-    fromA_.forEachMoved(meet, [&](int k, Location to) { where_[k] = to; });
-    if (chip.distance(b, meet) >= 2) {
-      if (travellerB >= 0) where_[travellerB] = endB;
-      fromB_.forEachMoved(endB, [&](int k, Location to) { where_[k] = to; });
+    double cost;
+    if (ranked) {
+      // The moves go into ranks_ and are taken back once priced.
+      moved_.clear();
+      auto move = [&](int k, int to) {
+        ranks_[k] = interval_.rank(to);
+        moved_.push_back(k);
+      };
+      if (travellerA >= 0) move(travellerA, meet);
+      fromA_.forEachMoved(meet, move);
+      if (bMoves) {
+        if (travellerB >= 0) move(travellerB, endB);
+        fromB_.forEachMoved(endB, move);
+      }
+      cost = rankedCost(chip, look);
+      for (int k : moved_)
+        ranks_[k] = baseRanks_[k];
+    } else {
+      where_ = look.sites;
+      if (travellerA >= 0) where_[travellerA] = interval_.site(meet);
+      fromA_.forEachMoved(meet, [&](int k, int to) { where_[k] = interval_.site(to); });
+      if (bMoves) {
+        if (travellerB >= 0) where_[travellerB] = interval_.site(endB);
+        fromB_.forEachMoved(endB, [&](int k, int to) { where_[k] = interval_.site(to); });
+      }
+      cost = look.cost(where_);
     }
-    const double cost = ranked ? rankedCost(chip, look) : look.cost(where_);
     if (cost < bestCost || c == 0) {
       if (cost < bestCost) bestCost = cost;
       chosen = c;
@@ -296,11 +316,13 @@ double ChipMeetingSearch::route(const Chip& chip, Location a, Location b, bool i
       chosenEndB = endB;
     }
   }
-  const Location meet = candidates_[chosen];
+  const int meet = candidates_[chosen];
+  const Location meetSite = interval_.site(meet);
   routeA_.clear();
-  fromA_.route(meet, routeA_);
+  fromA_.route(interval_, meet, routeA_);
   routeB_.clear();
-  routeOfChipB(fromB_, b, meet, chosenEndB, routeB_);
-  joinMoves(routeA_, routeB_, a, b, meet, swaps, ends);
+  fromB_.route(interval_, chosenEndB, routeB_);
+  if (b != meetSite) routeB_.push_back(meetSite);
+  joinMoves(routeA_, routeB_, a, b, meetSite, swaps, ends);
   return chosenCost;
 }

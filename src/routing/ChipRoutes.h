@@ -19,35 +19,48 @@
 // counts as towards its increasing side.
 int chipStepRank(Location from, Location to, Location start, Location far, bool isTall);
 
-// The sites on a shortest chip path between two sites, layer by layer from the first.
+// The sites on a shortest chip path between two sites, layer by layer from the first, each
+// with its neighbours on the interval one step nearer and one step farther from the first.
 class ChipInterval {
  public:
-  // Finds the sites between a and b by breadth-first steps from a.
+  // Finds the sites between a and b by breadth-first steps from a; none when no path joins them.
   void find(const Chip& chip, Location a, Location b);
-  // The sites, by their distance from a; within one distance in the order first met.
-  const std::vector<Location>& sites() const { return sites_; }
-  // Where each distance from a starts in sites(), and one past the last: layer k is
-  // sites()[starts()[k] .. starts()[k + 1]).
-  const std::vector<std::size_t>& starts() const { return starts_; }
+  // Number of sites, and number of layers (the distance of a and b plus one, 0 for no path).
+  int size() const { return static_cast<int>(nodes_.size()); }
+  int layers() const { return static_cast<int>(starts_.size()) - 1; }
+  // Where layer k (the sites k steps from a) starts, and one past its end at k + 1; within a
+  // layer the sites stand in the order first met.
+  int layerStart(int k) const { return starts_[k]; }
+  // The site at position i, its rank among the chip's live sites and its distance from a.
+  Location site(int i) const { return nodes_[i].site; }
+  int rank(int i) const { return nodes_[i].rank; }
+  int layer(int i) const { return nodes_[i].layer; }
+  // The positions of the neighbours of site i by direction (Chip::Direction) that lie on the
+  // interval one step nearer a (towardsB false) or one step farther from it, -1 for the others.
+  const int* steps(int i, bool towardsB) const { return nodes_[i].steps[towardsB]; }
+  // The position of the live site of rank r, or -1 when it is not on the interval.
+  int positionOf(int r) const { return r >= 0 && mark_[r] == search_ ? position_[r] : -1; }
 
  private:
-  std::vector<Location> sites_;
-  std::vector<std::size_t> starts_;
-  std::vector<unsigned> seen_;  // per site of the grid: the search that met it
+  // One site of the interval.
+  struct Node {
+    Location site;
+    int rank = 0;
+    int layer = 0;
+    int steps[2][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};  // nearer a, then farther
+  };
+  std::vector<Node> nodes_;
+  std::vector<int> starts_;
+  std::vector<unsigned> mark_;  // per live site: the search that met it
+  std::vector<int> position_;   // per live site: its position, for a site met by this search
   unsigned search_ = 0;
 };
-
-// The candidate meeting sites of qubits on a and b: the interval's sites ordered by their
-// distance from a (the middle distance first, then alternately nearer a and nearer b), and at
-// one distance as the grid orders them (by the steps along y from a when the grid is wide, along
-// x when it is tall, each towards b), other ties by the other coordinate towards b.
-void chipMeetingSites(const ChipInterval& interval, Location a, Location b, bool isTall,
-                      std::vector<Location>& out);
 
 // The cheapest shortest chip paths from one start to every site of the interval of the start and
 // a far site, priced as RouteTree prices monotone routes: the qubit on the start travels, every
 // qubit on the path moves back one site, and a route costs one weight per passed site, chosen by
-// the site it is entered from. Of equal costs, the route first in step order wins.
+// the site it is entered from. Of equal costs, the route first in step order wins. Sites are
+// named by their positions in the interval.
 class ChipRouteTree {
  public:
   // Builds the tree over the interval of `start` and `far`, found from `start` (fromStart) or
@@ -58,79 +71,63 @@ class ChipRouteTree {
              Location start, Location far, bool isTall, const LookaheadSet& look);
   // Position in the look-ahead set of the qubit on the start, or -1.
   int traveller() const { return traveller_; }
-  // True when the tree reaches `c`.
-  bool reaches(Location c) const { return cellOf(c) >= 0; }
-  // Sum of the entry weights along the first cheapest route to `c`.
-  int cost(Location c) const { return cells_[cellOf(c)].cost; }
-  // True when the route to `c` comes before the route to `d` in step order (equally far).
-  bool before(Location c, Location d) const {
-    return cells_[cellOf(c)].order < cells_[cellOf(d)].order;
-  }
-  // Appends the first cheapest route to `c`, from the start to `c`.
-  void route(Location c, std::vector<Location>& out) const;
-  // Calls visit(k, to) for each look-ahead qubit k that the route to `c` moves to `to`.
+  // Appends the sites of the first cheapest route to site i, from the start to i.
+  void route(const ChipInterval& interval, int i, std::vector<Location>& out) const;
+  // Calls visit(k, to) for each look-ahead qubit k that the route to site i moves to site `to`.
   template <typename Visit>
-  void forEachMoved(Location c, Visit visit) const {
-    const int at = cellOf(c);
+  void forEachMoved(int i, Visit visit) const {
     if (masks_) {
       // The moved qubits as bits, each with the one site a route through it moves it to.
-      for (std::uint64_t moved = cells_[at].moved; moved != 0; moved &= moved - 1) {
+      for (std::uint64_t moved = cells_[i].moved; moved != 0; moved &= moved - 1) {
         const int k = __builtin_ctzll(moved);
         visit(k, movedTo_[k]);
       }
       return;
     }
-    for (int i = at; cells_[i].parent >= 0; i = cells_[i].parent) {
-      if (cells_[i].look >= 0) visit(cells_[i].look, cells_[cells_[i].parent].site);
+    for (; cells_[i].parent >= 0; i = cells_[i].parent) {
+      if (cells_[i].look >= 0) visit(cells_[i].look, cells_[i].parent);
     }
   }
-  // The cell of a site on the grid (no bounds check), or -1 for a site the tree does not reach;
-  // with its distance from the start and its cost.
-  int cellAt(Location c) const { return index_[static_cast<std::size_t>(c.y) * width_ + c.x]; }
-  int layerOfCell(int i) const { return cells_[i].layer; }
-  int costOfCell(int i) const { return cells_[i].cost; }
-  // For a tree built with entries: the site before `c` on the route that ends with the
-  // traveller beside `c` most cheaply, the route first in step order among equals.
-  Location entryOf(Location c) const { return cells_[cells_[cellAt(c)].entry].site; }
-  // The distance from the start of a site of the tree, or -1 for a site it does not reach.
-  int layerOf(Location c) const {
-    const int i = cellOf(c);
-    return i < 0 ? -1 : cells_[i].layer;
-  }
+  // For a tree built with entries: the site before i on the route that ends with the traveller
+  // beside i most cheaply, the route first in step order among equals.
+  int entryOf(int i) const { return cells_[i].entry; }
 
  private:
   // What the tree keeps per interval site.
   struct Cell {
-    Location site;
-    int layer = 0;            // chip distance from the start
     int cost = 0;             // cheapest weight sum from the start
-    int parent = -1;          // the cell its route enters it from, -1 for the start
+    int parent = -1;          // the site its route enters it from, -1 for the start
     int order = 0;            // position of its route among the routes of its layer, in step order
     int look = -1;            // look-ahead position of the qubit on it, or -1
-    std::uint64_t moved = 0;  // look-ahead qubits its route moves, as bits (with masks_)
     int arrival = 0;          // with entries: its cost plus the traveller's gates from it
-    int entry = -1;           // with entries: the cheapest cell it is entered from
+    int entry = -1;           // with entries: the cheapest site it is entered from
+    std::uint64_t moved = 0;  // look-ahead qubits its route moves, as bits (with masks_)
   };
-  int cellOf(Location c) const {
-    if (c.x < 0 || c.y < 0 || c.x >= width_ || c.y >= height_) return -1;
-    return index_[static_cast<std::size_t>(c.y) * width_ + c.x];
+  // The summed distance of the traveller's look-ahead gates with the traveller on site i.
+  int travellerGates(const Chip& chip, const ChipInterval& interval, const LookaheadSet& look,
+                     int i) const {
+    if (traveller_ < 0) return 0;
+    if (!travellerRows_.empty()) {
+      const int r = interval.rank(i);
+      int sum = 0;
+      for (const auto& [row, w] : travellerRows_)
+        sum += w * row[r];
+      return sum;
+    }
+    return travellerGatesBySite(chip, look, interval.site(i));
   }
-  // The summed distance of the traveller's look-ahead gates with the traveller on `at`.
-  int travellerGates(const Chip& chip, const LookaheadSet& look, Location at) const;
-  // The entry weight of cell i entered from site `from`.
-  int weight(const Chip& chip, const LookaheadSet& look, int i, Location from) const;
+  // The same from the chip's distances, for a traveller with a partner off the table.
+  int travellerGatesBySite(const Chip& chip, const LookaheadSet& look, Location at) const;
+  // The entry weight of site `at` (holding look-ahead qubit k) entered from site `from`.
+  int weight(const Chip& chip, const LookaheadSet& look, int k, Location at, Location from) const;
 
-  int width_ = 0;
-  int height_ = 0;
   int traveller_ = -1;
-  bool masks_ = false;             // Cell::moved is kept (at most 64 look-ahead qubits)
-  std::vector<Location> movedTo_;  // per look-ahead qubit: where a route through it moves it
-  std::vector<Cell> cells_;        // layer by layer from the start
-  std::vector<int> index_;         // per site of the grid: its cell, or -1
-  std::vector<int> touched_;       // sites whose index_ entry is set, to clear them cheaply
-  std::vector<std::pair<std::pair<int, int>, int>> layer_;  // a layer's cells by route order
+  bool masks_ = false;          // Cell::moved is kept (at most 64 look-ahead qubits)
+  std::vector<int> movedTo_;    // per look-ahead qubit: the site a route through it moves it to
+  std::vector<Cell> cells_;     // per interval site
+  std::vector<int> byOrder_;    // the sites of the last layer done, in step order
+  std::vector<int> nextOrder_;  // the same for the layer being done
   std::vector<std::pair<const std::uint16_t*, int>> travellerRows_;  // partner rows, weights
-  std::vector<std::size_t> layerStart_;  // where each layer's cells start
 };
 
 // The windowed router's choice for one distant gate on a chip, as MeetingSearch chooses on a grid.
@@ -142,17 +139,24 @@ class ChipMeetingSearch {
                SwapList& swaps, std::pair<Location, Location>& ends);
 
  private:
-  // The site before `meet` on b's first cheapest route to it (b when b is at most a step away).
-  Location endOfB(const Chip& chip, Location b, Location meet);
-  // The look-ahead cost of where_ from the distance table; every qubit on a live site.
-  int rankedCost(const Chip& chip, const LookaheadSet& look);
+  // The candidate meeting sites of qubits on a and b, into candidates_ as interval positions:
+  // ordered by their distance from a (the middle distance first, then alternately nearer a and
+  // nearer b), and at one distance as the grid orders them (by the steps along y from a when
+  // the grid is wide, along x when it is tall, each towards b), other ties by the other
+  // coordinate towards b.
+  void meetingSites(Location a, Location b, bool isTall);
+  // The look-ahead cost of the ranks in ranks_ from the distance table.
+  int rankedCost(const Chip& chip, const LookaheadSet& look) const;
 
   ChipInterval interval_;
   ChipRouteTree fromA_;
   ChipRouteTree fromB_;
-  std::vector<Location> candidates_;
-  std::vector<Location> where_;
-  std::vector<int> ranks_;  // the positions of where_ among the live sites
+  std::vector<int> candidates_;  // interval positions of the meeting sites, in preference order
+  std::vector<int> keys_;        // the candidates' keys within their distance from a
+  std::vector<Location> where_;  // sites of the look-ahead qubits after the moves
+  std::vector<int> baseRanks_;   // ranks of the look-ahead qubits' sites before the moves
+  std::vector<int> ranks_;       // the same after the moves of one candidate
+  std::vector<int> moved_;       // the look-ahead qubits whose entry of ranks_ a candidate moved
   std::vector<Location> routeA_;
   std::vector<Location> routeB_;
 };
