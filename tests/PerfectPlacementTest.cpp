@@ -207,13 +207,18 @@ INSTANTIATE_TEST_SUITE_P(
         AbsentCase{"K23OnAGrid", 5, {{0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}}, 4, 4}),
     [](const testing::TestParamInfo<AbsentCase>& info) { return info.param.name; });
 
-// The top level's larger bound reaches placements that the bound of `more` runs out before.
+// The bound of `more` grows with the circuit; the top level's larger bound reaches placements
+// that it runs out before.
 TEST(EmbeddingWorkBound, MaxFindsWhatMoreRunsOutOn) {
-  const Chip chip = Chip::grid(12, 12);
-  const std::vector<std::pair<int, int>> edges = gatesOf(neighbourLayersCircuit(12, 12, 5, 1));
-  EXPECT_EQ(embedGraph(144, edges, chip, planFor(Effort::kMore, 3).perfectWork).status,
-            EmbedStatus::kUnknown);
-  expectEmbedding(embedGraph(144, edges, chip, planFor(Effort::kMax, 3).perfectWork), edges, chip);
+  const std::string text = neighbourLayersCircuit(16, 16, 5, 1605);
+  const InterActGraph graph(circuitFile(text), 16, 16, -1);
+  const long long more = perfectBound(graph, planFor(Effort::kMore, 3));
+  EXPECT_GT(more, planFor(Effort::kMore, 3).perfectWork);
+  const Chip chip = Chip::grid(16, 16);
+  const std::vector<std::pair<int, int>> edges = gatesOf(text);
+  EXPECT_EQ(embedGraph(256, edges, chip, more).status, EmbedStatus::kUnknown);
+  expectEmbedding(embedGraph(256, edges, chip, perfectBound(graph, planFor(Effort::kMax, 3))),
+                  edges, chip);
 }
 
 // The search is bounded by work, not by the clock: the same answer and work with the machine

@@ -93,6 +93,8 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFactor = 10;
     plan.workFloor = 200000;
     plan.perfectWork = 2000000;
+    plan.perfectScale = 300;
+    plan.perfectCeiling = 100000000;
     plan.prefixStart = true;
     plan.prefixWork = 2000000;
   } else {
@@ -118,6 +120,14 @@ SearchPlan planFor(Effort effort, int window) {
   return plan;
 }
 
+long long perfectBound(const InterActGraph& graph, const SearchPlan& plan) {
+  long long gates = 0;
+  for (const CircuitLine& line : graph.lines)
+    gates += line.kind == CircuitLine::kGate && line.q1 != line.q2 ? 1 : 0;
+  const long long scaled = plan.perfectScale * gates * graph.chip->liveCount();
+  return std::max(plan.perfectWork, std::min(scaled, plan.perfectCeiling));
+}
+
 SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads,
                            const std::atomic<bool>* cancel) {
   SearchResult result;
@@ -126,7 +136,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   if (plan.perfectWork > 0 && graph.qubitNum > 0) {
     AllocMatrix perfect;
     result.embedSearched = true;
-    result.embedding = embeddedPlacement(graph, chip, plan.perfectWork, &perfect);
+    result.embedding = embeddedPlacement(graph, chip, perfectBound(graph, plan), &perfect);
     if (result.embedding == EmbedStatus::kFound) {
       RouteOutput none;
       const RouteCosts costs = routeWalk(graph, graph.workspace, perfect, forwardWalk(graph.lines),

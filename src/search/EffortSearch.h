@@ -18,8 +18,12 @@ bool parseEffort(const std::string& name, Effort* effort);
 // The knobs of one search; each level is one setting of them.
 struct SearchPlan {
   // Work units for the search of a placement under which every two-qubit gate acts on a
-  // coupler (embedGraph), made before any routing; 0 makes none.
+  // coupler (embedGraph), made before any routing; 0 makes none. The bound grows to
+  // perfectScale units per two-qubit gate and usable site, as the default run's cost does, but
+  // not beyond perfectCeiling.
   long long perfectWork = 0;
+  long long perfectScale = 0;
+  long long perfectCeiling = 0;
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
   bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
@@ -77,6 +81,9 @@ struct SearchResult {
   EmbedStatus embedding = EmbedStatus::kUnknown;  // what the perfect placement search found
   bool embedSearched = false;                     // whether the plan made that search
 };
+
+// The work bound of the plan's perfect placement search for the circuit of `graph`.
+long long perfectBound(const InterActGraph& graph, const SearchPlan& plan);
 
 // Searches starting placements and windows by `plan` on `threads` threads (at least 1) and
 // returns the best candidate by (routing SWAPs, [restoring SWAPs,] candidate index); the same
