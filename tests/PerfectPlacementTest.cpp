@@ -207,6 +207,36 @@ INSTANTIATE_TEST_SUITE_P(
         AbsentCase{"K23OnAGrid", 5, {{0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}}, 4, 4}),
     [](const testing::TestParamInfo<AbsentCase>& info) { return info.param.name; });
 
+// When the search runs out, the nearly perfect start is a whole placement that keeps the most
+// qubits the search placed at once on couplers, each other qubit beside its placed partners
+// where a free site allows: all but a few of the circuit's interactions sit on couplers.
+TEST(NearlyPerfectStart, KeepsTheDeepestPartialEmbedding) {
+  const std::string text = neighbourLayersCircuit(16, 16, 5, 1605);
+  const InterActGraph graph(circuitFile(text), 16, 16, -1);
+  AllocMatrix perfect, nearly;
+  ASSERT_EQ(embeddedPlacement(graph, *graph.chip, 2000000, &perfect, &nearly),
+            EmbedStatus::kUnknown);
+  ASSERT_EQ(nearly.size(), 16u);
+  std::vector<Location> at(graph.nodeNum, Location{-1, -1});
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const int q = nearly[y][x];
+      ASSERT_GE(q, 0);
+      ASSERT_LT(q, graph.nodeNum);
+      EXPECT_LT(at[q].x, 0) << "qubit " << q << " twice";
+      at[q] = {x, y};
+    }
+  }
+  std::set<std::pair<int, int>> interactions, coupled;
+  for (const auto& [a, b] : gatesOf(text)) {
+    interactions.insert({std::min(a, b), std::max(a, b)});
+    if (graph.chip->coupled(at[a], at[b])) coupled.insert({std::min(a, b), std::max(a, b)});
+  }
+  // 312 of 321 here; filling the other qubits in index order keeps 297.
+  EXPECT_GT(coupled.size() * 20, interactions.size() * 19)
+      << coupled.size() << " of " << interactions.size();
+}
+
 // The bound of `more` grows with the circuit; the top level's larger bound reaches placements
 // that it runs out before.
 TEST(EmbeddingWorkBound, MaxFindsWhatMoreRunsOutOn) {

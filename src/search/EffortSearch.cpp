@@ -133,10 +133,11 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   SearchResult result;
   // A placement under which every gate acts on a coupler needs no SWAP: it is the answer.
   const Chip& chip = *graph.chip;
+  AllocMatrix nearly;  // the most qubits the search placed on couplers, when it found no more
   if (plan.perfectWork > 0 && graph.qubitNum > 0) {
     AllocMatrix perfect;
     result.embedSearched = true;
-    result.embedding = embeddedPlacement(graph, chip, perfectBound(graph, plan), &perfect);
+    result.embedding = embeddedPlacement(graph, chip, perfectBound(graph, plan), &perfect, &nearly);
     if (result.embedding == EmbedStatus::kFound) {
       RouteOutput none;
       const RouteCosts costs = routeWalk(graph, graph.workspace, perfect, forwardWalk(graph.lines),
@@ -176,6 +177,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       starts.push_back(bandPlacement(graph, used, band));
     }
   }
+  if (plan.extraStarts && !nearly.empty()) starts.push_back(std::move(nearly));
   if (plan.extraStarts && plan.prefixStart && graph.qubitNum > 0) {
     AllocMatrix prefix = prefixPlacement(graph, chip, std::max(plan.prefixWork, 16LL));
     if (!prefix.empty()) starts.push_back(std::move(prefix));

@@ -377,6 +377,11 @@ class DepthFirst {
           continue;
         }
         if (++k < m) generate(k);
+        if (k > deepest_) {
+          deepest_ = k;
+          deepestSites_ = site_;
+          spent += p_.n / 64 + 1;
+        }
       } else {
         if (k == 0) {
           status = EmbedStatus::kAbsent;
@@ -389,6 +394,9 @@ class DepthFirst {
     if (status == EmbedStatus::kFound) *sites = site_;
     return status;
   }
+
+  // The sites of the most vertices placed at once over every run so far; empty before any.
+  const std::vector<Location>& deepest() const { return deepestSites_; }
 
  private:
   std::size_t id(Location s) const { return static_cast<std::size_t>(s.y) * chip_.width() + s.x; }
@@ -569,6 +577,8 @@ class DepthFirst {
   int slack_ = 0;                               // live sites beyond the vertices with edges
   std::vector<std::vector<Location>> candidates_;  // per order position: its sites to try
   std::vector<std::size_t> next_;                  // per order position: the next one to try
+  std::size_t deepest_ = 0;                        // the most vertices placed at once
+  std::vector<Location> deepestSites_;             // the sites of that placement
 };
 
 // The i-th term (from 1) of the Luby sequence 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, ...
@@ -608,6 +618,7 @@ Embedding embedGraph(int n, const std::vector<std::pair<int, int>>& edges, const
     if (result.status != EmbedStatus::kUnknown) return result;
   }
   result.status = EmbedStatus::kUnknown;
+  result.partial = search.deepest();
   return result;
 }
 

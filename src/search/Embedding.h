@@ -12,7 +12,10 @@ enum class EmbedStatus { kFound, kAbsent, kUnknown };
 struct Embedding {
   EmbedStatus status = EmbedStatus::kUnknown;
   std::vector<Location> sites;  // kFound: each vertex's site, (-1, -1) for one without edges
-  long long work = 0;           // work units spent
+  // kUnknown: the sites of the most vertices the search had placed at once, (-1, -1) for the
+  // others; empty when it placed none.
+  std::vector<Location> partial;
+  long long work = 0;  // work units spent
 };
 
 // Looks for distinct sites for the vertices 0 .. n - 1 such that the two ends of every edge stand

@@ -49,18 +49,72 @@ AllocMatrix layOut(const InterActGraph& graph, const std::vector<Location>& site
   return alloc;
 }
 
-// The placement of an embedding: each embedded qubit on its site, the others on the remaining
-// live sites in index order.
+// Places the qubits of `rest` that have placed partners one by one, the one with the most gates
+// with placed partners first, each on the free usable site where those gates span the least
+// chip distance; removes them from `rest`.
+void placeNearPartners(const InterActGraph& graph, const Chip& chip, AllocMatrix& alloc,
+                       std::vector<Location>& at, std::vector<int>& rest) {
+  const auto adj = partners(graph);
+  std::vector<Location> free;
+  for (const ChipQubit& q : chip.qubits()) {
+    if (chip.usable(q.site) && alloc[q.site.y][q.site.x] == -1) free.push_back(q.site);
+  }
+  std::vector<char> done(graph.nodeNum, 0);
+  while (true) {
+    int best = -1;
+    int bestGates = 0;
+    for (int q : rest) {
+      if (done[q]) continue;
+      int gates = 0;
+      for (const auto& [w, count] : adj[q])
+        gates += at[w].x >= 0 ? count : 0;
+      if (gates > bestGates) {
+        best = q;
+        bestGates = gates;
+      }
+    }
+    if (best < 0) break;
+    std::size_t where = 0;
+    long long cheapest = -1;
+    for (std::size_t i = 0; i < free.size(); ++i) {
+      if (alloc[free[i].y][free[i].x] != -1) continue;
+      long long cost = 0;
+      for (const auto& [w, count] : adj[best]) {
+        if (at[w].x >= 0) cost += static_cast<long long>(count) * chip.distance(free[i], at[w]);
+      }
+      if (cheapest < 0 || cost < cheapest) {
+        cheapest = cost;
+        where = i;
+      }
+    }
+    if (cheapest < 0) break;
+    alloc[free[where].y][free[where].x] = best;
+    at[best] = free[where];
+    done[best] = 1;
+  }
+  std::vector<int> left;
+  for (int q : rest) {
+    if (!done[q]) left.push_back(q);
+  }
+  rest.swap(left);
+}
+
+// The placement of a full or partial embedding: each embedded qubit on its site, the qubits
+// with embedded partners near them (placeNearPartners), the others on the remaining live sites
+// in index order.
 AllocMatrix placementOf(const InterActGraph& graph, const Chip& chip, const Embedding& found) {
   AllocMatrix alloc = graph.emptyPlacement();
   std::vector<int> rest;
+  std::vector<Location> at(graph.nodeNum, Location{-1, -1});
   for (int q = 0; q < graph.nodeNum; ++q) {
     if (found.sites[q].x >= 0) {
       alloc[found.sites[q].y][found.sites[q].x] = q;
+      at[q] = found.sites[q];
     } else {
       rest.push_back(q);
     }
   }
+  placeNearPartners(graph, chip, alloc, at, rest);
   std::size_t next = 0;
   for (const ChipQubit& q : chip.qubits()) {
     if (next < rest.size() && alloc[q.site.y][q.site.x] == -1)
@@ -206,7 +260,7 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed) {
 }
 
 EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
-                              AllocMatrix* placement) {
+                              AllocMatrix* placement, AllocMatrix* nearly) {
   std::vector<std::pair<int, int>> edges;
   const auto adj = partners(graph);
   for (int u = 0; u < static_cast<int>(adj.size()); ++u) {
@@ -214,7 +268,11 @@ EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long
       if (u < v) edges.emplace_back(u, v);
     }
   }
-  const Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  if (found.status == EmbedStatus::kUnknown && nearly != nullptr && !found.partial.empty()) {
+    found.sites = found.partial;
+    *nearly = placementOf(graph, chip, found);
+  }
   if (found.status != EmbedStatus::kFound) return found.status;
   *placement = placementOf(graph, chip, found);
   return EmbedStatus::kFound;

@@ -45,9 +45,11 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed);
 
 // A placement under which every two-qubit gate acts on a usable coupler of `chip`, searched with
 // embedGraph within `workLimit` units: on kFound, *placement holds it, the qubits without
-// two-qubit gates and the filler qubits on the remaining live sites in index order.
+// two-qubit gates and the filler qubits on the remaining live sites in index order. On kUnknown
+// with `nearly`, *nearly holds the most qubits the search had placed at once with the others
+// filled in the same way (empty when it placed none).
 EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
-                              AllocMatrix* placement);
+                              AllocMatrix* placement, AllocMatrix* nearly = nullptr);
 
 // A placement under which the longest prefix of the circuit that the embedding search can fit
 // acts on usable couplers only: the prefix length is found by bisection, each embedding
