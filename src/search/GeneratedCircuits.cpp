@@ -20,6 +20,38 @@ std::uint32_t draw(std::mt19937& generator, std::uint32_t n) {
   return generator() % n;
 }
 
+// The qubit named on each of n sites: a random permutation.
+std::vector<int> randomNames(std::mt19937& generator, int n) {
+  std::vector<int> name(n);
+  for (int s = 0; s < n; ++s)
+    name[s] = s;
+  for (int i = n - 1; i > 0; --i)
+    std::swap(name[i], name[draw(generator, i + 1)]);
+  return name;
+}
+
+// Writes `depth` layers, each a random set of disjoint pairs of `edges` (over n sites), as CNOTs
+// between the qubits named on the sites; `turn` draws each gate's direction, otherwise the
+// pair's first site holds the control.
+void writeLayers(std::ostringstream& out, std::mt19937& generator,
+                 std::vector<std::pair<int, int>>& edges, int n, const std::vector<int>& name,
+                 int depth, bool turn) {
+  for (int layer = 0; layer < depth; ++layer) {
+    for (std::size_t i = edges.size(); i > 1; --i)
+      std::swap(edges[i - 1], edges[draw(generator, static_cast<std::uint32_t>(i))]);
+    std::vector<char> busy(n, 0);
+    for (const auto& [a, b] : edges) {
+      if (busy[a] || busy[b] || draw(generator, 2) == 0) continue;
+      busy[a] = busy[b] = 1;
+      if (turn && draw(generator, 2) != 0) {
+        out << "CNOT q" << name[b] << " q" << name[a] << '\n';
+      } else {
+        out << "CNOT q" << name[a] << " q" << name[b] << '\n';
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string chainCircuit(int qubits) {
@@ -35,12 +67,7 @@ std::string chainCircuit(int qubits) {
 std::string neighbourLayersCircuit(int width, int height, int depth, std::uint32_t seed) {
   std::mt19937 generator(seed);
   const int sites = width * height;
-  // The qubit named on each site: a random permutation.
-  std::vector<int> name(sites);
-  for (int s = 0; s < sites; ++s)
-    name[s] = s;
-  for (int i = sites - 1; i > 0; --i)
-    std::swap(name[i], name[draw(generator, i + 1)]);
+  const std::vector<int> name = randomNames(generator, sites);
   // Every pair of neighbouring sites.
   std::vector<std::pair<int, int>> edges;
   for (int y = 0; y < height; ++y) {
@@ -51,20 +78,7 @@ std::string neighbourLayersCircuit(int width, int height, int depth, std::uint32
   }
   std::ostringstream out;
   writeHeader(out, sites);
-  for (int layer = 0; layer < depth; ++layer) {
-    for (std::size_t i = edges.size(); i > 1; --i)
-      std::swap(edges[i - 1], edges[draw(generator, static_cast<std::uint32_t>(i))]);
-    std::vector<char> busy(sites, 0);
-    for (const auto& [a, b] : edges) {
-      if (busy[a] || busy[b] || draw(generator, 2) == 0) continue;
-      busy[a] = busy[b] = 1;
-      if (draw(generator, 2) == 0) {
-        out << "CNOT q" << name[a] << " q" << name[b] << '\n';
-      } else {
-        out << "CNOT q" << name[b] << " q" << name[a] << '\n';
-      }
-    }
-  }
+  writeLayers(out, generator, edges, sites, name, depth, true);
   out << ".end\n";
   return out.str();
 }
@@ -73,11 +87,7 @@ std::string chipLayersCircuit(const Chip& chip, int depth, std::uint32_t seed) {
   std::mt19937 generator(seed);
   const std::vector<ChipQubit> qubits = chip.qubits();
   const int n = static_cast<int>(qubits.size());
-  std::vector<int> name(n);
-  for (int s = 0; s < n; ++s)
-    name[s] = s;
-  for (int i = n - 1; i > 0; --i)
-    std::swap(name[i], name[draw(generator, i + 1)]);
+  const std::vector<int> name = randomNames(generator, n);
   // Every usable coupler, as positions in `qubits`.
   std::vector<int> rank(static_cast<std::size_t>(chip.width()) * chip.height(), -1);
   for (int s = 0; s < n; ++s)
@@ -92,16 +102,7 @@ std::string chipLayersCircuit(const Chip& chip, int depth, std::uint32_t seed) {
   }
   std::ostringstream out;
   writeHeader(out, n);
-  for (int layer = 0; layer < depth; ++layer) {
-    for (std::size_t i = edges.size(); i > 1; --i)
-      std::swap(edges[i - 1], edges[draw(generator, static_cast<std::uint32_t>(i))]);
-    std::vector<char> busy(n, 0);
-    for (const auto& [a, b] : edges) {
-      if (busy[a] || busy[b] || draw(generator, 2) == 0) continue;
-      busy[a] = busy[b] = 1;
-      out << "CNOT q" << name[a] << " q" << name[b] << '\n';
-    }
-  }
+  writeLayers(out, generator, edges, n, name, depth, false);
   out << ".end\n";
   return out.str();
 }

@@ -102,14 +102,15 @@ void placeNearPartners(const InterActGraph& graph, const Chip& chip, AllocMatrix
 // The placement of a full or partial embedding: each embedded qubit on its site, the qubits
 // with embedded partners near them (placeNearPartners), the others on the remaining live sites
 // in index order.
-AllocMatrix placementOf(const InterActGraph& graph, const Chip& chip, const Embedding& found) {
+AllocMatrix placementOf(const InterActGraph& graph, const Chip& chip,
+                        const std::vector<Location>& sites) {
   AllocMatrix alloc = graph.emptyPlacement();
   std::vector<int> rest;
   std::vector<Location> at(graph.nodeNum, Location{-1, -1});
   for (int q = 0; q < graph.nodeNum; ++q) {
-    if (found.sites[q].x >= 0) {
-      alloc[found.sites[q].y][found.sites[q].x] = q;
-      at[q] = found.sites[q];
+    if (sites[q].x >= 0) {
+      alloc[sites[q].y][sites[q].x] = q;
+      at[q] = sites[q];
     } else {
       rest.push_back(q);
     }
@@ -268,13 +269,12 @@ EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long
       if (u < v) edges.emplace_back(u, v);
     }
   }
-  Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  const Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
   if (found.status == EmbedStatus::kUnknown && nearly != nullptr && !found.partial.empty()) {
-    found.sites = found.partial;
-    *nearly = placementOf(graph, chip, found);
+    *nearly = placementOf(graph, chip, found.partial);
   }
   if (found.status != EmbedStatus::kFound) return found.status;
-  *placement = placementOf(graph, chip, found);
+  *placement = placementOf(graph, chip, found.sites);
   return EmbedStatus::kFound;
 }
 
@@ -299,5 +299,5 @@ AllocMatrix prefixPlacement(const InterActGraph& graph, const Chip& chip, long l
     }
   }
   if (low == 0) return {};
-  return placementOf(graph, chip, best);
+  return placementOf(graph, chip, best.sites);
 }
