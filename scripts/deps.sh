@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12, the packages that building and testing gridswap need and that are missing.
 set -euo pipefail
-needed=(g++ make cmake libboost-dev libgtest-dev googletest libcli11-dev "$@")
+needed=(g++ make cmake libboost-dev libgtest-dev googletest libcli11-dev libcadical-dev "$@")
 missing=()
 for p in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,6 +22,7 @@
 #include "search/EffortMap.h"
 #include "search/EffortSearch.h"
 #include "search/Embedding.h"
+#include "search/EmbeddingSat.h"
 #include "search/GeneratedCircuits.h"
 #include "search/Starts.h"
 
@@ -183,6 +184,7 @@ TEST_P(NoPerfectPlacement, IsProvedAbsent) {
   const AbsentCase& c = GetParam();
   const Chip chip = Chip::grid(c.width, c.height);
   EXPECT_EQ(embedGraph(c.vertices, c.edges, chip, 100000).status, EmbedStatus::kAbsent);
+  EXPECT_EQ(satEmbedding(c.vertices, c.edges, chip, 100000).status, EmbedStatus::kAbsent);
   std::ostringstream text;
   text << ".qubit " << c.vertices << "\n";
   for (int q = 0; q < c.vertices; ++q)
@@ -206,6 +208,38 @@ INSTANTIATE_TEST_SUITE_P(
         // Two grid sites share at most two neighbours: only the search can tell.
         AbsentCase{"K23OnAGrid", 5, {{0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}}, 4, 4}),
     [](const testing::TestParamInfo<AbsentCase>& info) { return info.param.name; });
+
+// A sparse pattern that fills the grid with no site to spare: the depth-first search runs out of
+// its bound, the SAT solver packs it within a few conflicts, the same way every time.
+TEST(SatEmbedding, FindsTheTightPackingTheDepthFirstSearchMisses) {
+  const Chip chip = Chip::grid(6, 6);
+  const std::vector<std::pair<int, int>> edges = gatesOf(neighbourLayersCircuit(6, 6, 4, 1004));
+  EXPECT_EQ(embedGraph(36, edges, chip, 2000000).status, EmbedStatus::kUnknown);
+  const Embedding found = satEmbedding(36, edges, chip, 20000);
+  expectEmbedding(found, edges, chip);
+  const Embedding again = satEmbedding(36, edges, chip, 20000);
+  ASSERT_EQ(again.sites.size(), found.sites.size());
+  for (std::size_t v = 0; v < found.sites.size(); ++v)
+    EXPECT_TRUE(again.sites[v] == found.sites[v]) << v;
+  // Too few conflicts to decide is no answer, not a wrong one.
+  EXPECT_NE(satEmbedding(36, edges, chip, 0).status, EmbedStatus::kAbsent);
+}
+
+// The top level asks the solver when its own search ends without an answer, and maps without
+// a SWAP a circuit that `more` has to route.
+TEST(SatEmbedding, MaxMapsWithoutASwapWhatTheSearchLeavesOpen) {
+  if (!gen::kOptimised) GTEST_SKIP() << "the top level's bound takes long unoptimised";
+  const std::string path = circuitFile(neighbourLayersCircuit(10, 10, 4, 1004));
+  InterActGraph more(path, 10, 10, -1);
+  EXPECT_EQ(searchMapping(more, planFor(Effort::kMore, 3), 2).embedding, EmbedStatus::kUnknown);
+  InterActGraph graph(path, 10, 10, -1);
+  const SearchResult result = searchMapping(graph, planFor(Effort::kMax, 3), 2);
+  EXPECT_EQ(result.embedding, EmbedStatus::kFound);
+  EXPECT_EQ(result.costs, RouteCosts(0, 0));
+  const std::string out = testutil::tempDir() + "/sat.mapped.circ";
+  const CheckResult check = writeMapping(graph, result, out, out + ".layout");
+  EXPECT_NE(check.message.find(" 0 SWAPs inserted"), std::string::npos) << check.message;
+}
 
 // When the search runs out, the nearly perfect start is a whole placement that keeps the most
 // qubits the search placed at once on couplers, each other qubit beside its placed partners

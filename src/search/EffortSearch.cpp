@@ -107,6 +107,8 @@ SearchPlan planFor(Effort effort, int window) {
     // Loose patterns on large grids may need the whole bound; circuits that cannot embed are
     // mostly proved so at once and spend none of it.
     plan.perfectWork = 100000000;
+    // About half a minute of the solver here on the largest circuits it is asked about.
+    plan.perfectSatWork = 2000000000;
     plan.prefixStart = true;
     plan.prefixWork = 20000000;
     plan.settleGates = 10;
@@ -128,6 +130,13 @@ long long perfectBound(const InterActGraph& graph, const SearchPlan& plan) {
   return std::max(plan.perfectWork, std::min(scaled, plan.perfectCeiling));
 }
 
+long long satConflicts(const InterActGraph& graph, const SearchPlan& plan) {
+  if (plan.perfectSatWork <= 0) return 0;
+  const long long pairs =
+      std::max<long long>(1, static_cast<long long>(graph.nodeNum) * graph.chip->liveCount());
+  return std::max<long long>(1, plan.perfectSatWork / pairs);
+}
+
 SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads,
                            const std::atomic<bool>* cancel) {
   SearchResult result;
@@ -137,7 +146,8 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   if (plan.perfectWork > 0 && graph.qubitNum > 0) {
     AllocMatrix perfect;
     result.embedSearched = true;
-    result.embedding = embeddedPlacement(graph, chip, perfectBound(graph, plan), &perfect, &nearly);
+    result.embedding = embeddedPlacement(graph, chip, perfectBound(graph, plan), &perfect, &nearly,
+                                         satConflicts(graph, plan));
     if (result.embedding == EmbedStatus::kFound) {
       RouteOutput none;
       const RouteCosts costs = routeWalk(graph, graph.workspace, perfect, forwardWalk(graph.lines),

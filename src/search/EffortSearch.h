@@ -24,6 +24,10 @@ struct SearchPlan {
   long long perfectWork = 0;
   long long perfectScale = 0;
   long long perfectCeiling = 0;
+  // The SAT solver's share of the same question when that search ends without an answer
+  // (satEmbedding): perfectSatWork conflicts per site variable, so that its time stays about
+  // the same whatever the size of the chip; 0 asks it nothing.
+  long long perfectSatWork = 0;
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
   bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
@@ -84,6 +88,10 @@ struct SearchResult {
 
 // The work bound of the plan's perfect placement search for the circuit of `graph`.
 long long perfectBound(const InterActGraph& graph, const SearchPlan& plan);
+
+// The conflicts the plan gives the SAT solver for the circuit of `graph`: perfectSatWork over
+// the site variables of its formula (qubits times usable sites), at least 1 when it has work.
+long long satConflicts(const InterActGraph& graph, const SearchPlan& plan);
 
 // Searches starting placements and windows by `plan` on `threads` threads (at least 1) and
 // returns the best candidate by (routing SWAPs, [restoring SWAPs,] candidate index); the same

@@ -1,5 +1,7 @@
 #include "search/Starts.h"
 
+#include "search/EmbeddingSat.h"
+
 #include <algorithm>
 #include <random>
 
@@ -261,7 +263,8 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed) {
 }
 
 EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
-                              AllocMatrix* placement, AllocMatrix* nearly) {
+                              AllocMatrix* placement, AllocMatrix* nearly,
+                              long long conflictLimit) {
   std::vector<std::pair<int, int>> edges;
   const auto adj = partners(graph);
   for (int u = 0; u < static_cast<int>(adj.size()); ++u) {
@@ -269,7 +272,11 @@ EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long
       if (u < v) edges.emplace_back(u, v);
     }
   }
-  const Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  Embedding found = embedGraph(graph.nodeNum, edges, chip, workLimit);
+  if (found.status == EmbedStatus::kUnknown && conflictLimit > 0) {
+    Embedding solved = satEmbedding(graph.nodeNum, edges, chip, conflictLimit);
+    if (solved.status != EmbedStatus::kUnknown) found = std::move(solved);
+  }
   if (found.status == EmbedStatus::kUnknown && nearly != nullptr && !found.partial.empty()) {
     *nearly = placementOf(graph, chip, found.partial);
   }

@@ -47,9 +47,11 @@ AllocMatrix randomPlacement(const InterActGraph& graph, std::uint32_t seed);
 // embedGraph within `workLimit` units: on kFound, *placement holds it, the qubits without
 // two-qubit gates and the filler qubits on the remaining live sites in index order. On kUnknown
 // with `nearly`, *nearly holds the most qubits the search had placed at once with the others
-// filled in the same way (empty when it placed none).
+// filled in the same way (empty when it placed none). When that search ends without an answer
+// and `conflictLimit` is above 0, satEmbedding has the last word within that many conflicts.
 EmbedStatus embeddedPlacement(const InterActGraph& graph, const Chip& chip, long long workLimit,
-                              AllocMatrix* placement, AllocMatrix* nearly = nullptr);
+                              AllocMatrix* placement, AllocMatrix* nearly = nullptr,
+                              long long conflictLimit = 0);
 
 // A placement under which the longest prefix of the circuit that the embedding search can fit
 // acts on usable couplers only: the prefix length is found by bisection, each embedding
