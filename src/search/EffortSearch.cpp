@@ -107,7 +107,7 @@ SearchPlan planFor(Effort effort, int window) {
     // Loose patterns on large grids may need the whole bound; circuits that cannot embed are
     // mostly proved so at once and spend none of it.
     plan.perfectWork = 100000000;
-    // About half a minute of the solver here on the largest circuits it is asked about.
+    // Up to about a minute of the solver here on the largest circuits it is asked about.
     plan.perfectSatWork = 2000000000;
     plan.prefixStart = true;
     plan.prefixWork = 20000000;
