@@ -6,7 +6,7 @@
 #include <cadical.hpp>
 
 #include <algorithm>
-#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -18,12 +18,6 @@ class Formula {
   explicit Formula(CaDiCaL::Solver* solver) : solver_(solver) {}
 
   int fresh() { return next_++; }
-
-  void clause(std::initializer_list<int> literals) {
-    for (int l : literals)
-      solver_->add(l);
-    solver_->add(0);
-  }
 
   void clause(const std::vector<int>& literals) {
     for (int l : literals)
@@ -76,39 +70,38 @@ Embedding satEmbedding(int n, const std::vector<std::pair<int, int>>& edges, con
     adj[v].erase(std::unique(adj[v].begin(), adj[v].end()), adj[v].end());
     if (!adj[v].empty()) withEdges.push_back(v);
   }
-  std::vector<Location> live;
-  for (const ChipQubit& q : chip.qubits()) {
-    if (chip.usable(q.site)) live.push_back(q.site);
-  }
+  // Variables are indexed by the chip's ranks of live sites; only the usable ones get any.
+  const std::size_t sites = static_cast<std::size_t>(chip.liveCount());
+  std::size_t usable = 0;
+  for (std::size_t r = 0; r < sites; ++r)
+    usable += chip.usable(chip.siteOfRank(static_cast<int>(r))) ? 1 : 0;
   if (withEdges.empty()) {
     result.status = EmbedStatus::kFound;
     result.sites.assign(n, kNowhere);
     return result;
   }
-  if (withEdges.size() > live.size()) {
+  if (withEdges.size() > usable) {
     result.status = EmbedStatus::kAbsent;
     return result;
   }
-  if (static_cast<long long>(withEdges.size()) * static_cast<long long>(live.size()) >
-      kMaxSatPairs) {
+  if (static_cast<long long>(withEdges.size()) * static_cast<long long>(sites) > kMaxSatPairs) {
     return result;
   }
-  const std::size_t sites = live.size();
-  std::vector<int> rank(static_cast<std::size_t>(chip.width()) * chip.height(), -1);
-  for (std::size_t i = 0; i < sites; ++i)
-    rank[static_cast<std::size_t>(live[i].y) * chip.width() + live[i].x] = static_cast<int>(i);
 
   CaDiCaL::Solver solver;
   Formula formula(&solver);
-  // var[v][i]: vertex v stands on live site i (0 where the site has too few couplers).
+  // var[v][r]: vertex v stands on the live site of rank r (0 where it is unusable or has too
+  // few couplers).
   std::vector<std::vector<int>> var(n);
+  std::vector<std::vector<int>> choicesOf(n);  // per vertex: its variables
   for (int v : withEdges) {
     var[v].assign(sites, 0);
-    std::vector<int> choices;
-    for (std::size_t i = 0; i < sites; ++i) {
-      if (chip.neighbours(live[i]).size() < adj[v].size()) continue;
-      var[v][i] = formula.fresh();
-      choices.push_back(var[v][i]);
+    std::vector<int>& choices = choicesOf[v];
+    for (std::size_t r = 0; r < sites; ++r) {
+      const Location s = chip.siteOfRank(static_cast<int>(r));
+      if (!chip.usable(s) || chip.neighbours(s).size() < adj[v].size()) continue;
+      var[v][r] = formula.fresh();
+      choices.push_back(var[v][r]);
     }
     if (choices.empty()) {
       result.status = EmbedStatus::kAbsent;
@@ -116,28 +109,24 @@ Embedding satEmbedding(int n, const std::vector<std::pair<int, int>>& edges, con
     }
     formula.clause(choices);
   }
-  for (int v : withEdges) {
-    std::vector<int> choices;
-    for (int x : var[v]) {
-      if (x != 0) choices.push_back(x);
-    }
-    formula.atMostOne(choices);
-  }
-  for (std::size_t i = 0; i < sites; ++i) {
+  // The chains' auxiliary variables come after every site variable.
+  for (int v : withEdges)
+    formula.atMostOne(choicesOf[v]);
+  for (std::size_t r = 0; r < sites; ++r) {
     std::vector<int> holders;
     for (int v : withEdges) {
-      if (var[v][i] != 0) holders.push_back(var[v][i]);
+      if (var[v][r] != 0) holders.push_back(var[v][r]);
     }
     formula.atMostOne(holders);
   }
   std::vector<int> literals;
   for (int v : withEdges) {
     for (int w : adj[v]) {
-      for (std::size_t i = 0; i < sites; ++i) {
-        if (var[v][i] == 0) continue;
-        literals.assign(1, -var[v][i]);
-        for (Location t : chip.neighbours(live[i])) {
-          const int x = var[w][rank[static_cast<std::size_t>(t.y) * chip.width() + t.x]];
+      for (std::size_t r = 0; r < sites; ++r) {
+        if (var[v][r] == 0) continue;
+        literals.assign(1, -var[v][r]);
+        for (Location t : chip.neighbours(chip.siteOfRank(static_cast<int>(r)))) {
+          const int x = var[w][chip.rankOf(t)];
           if (x != 0) literals.push_back(x);
         }
         formula.clause(literals);
@@ -151,22 +140,21 @@ Embedding satEmbedding(int n, const std::vector<std::pair<int, int>>& edges, con
     return result;
   }
   if (answer != 10) return result;
+  // The solver's model is trusted only once its placement checks out: each vertex on one site,
+  // no site twice, every edge on a coupler.
   std::vector<Location> found(n, kNowhere);
+  std::vector<char> taken(sites, 0);
   for (int v : withEdges) {
-    for (std::size_t i = 0; i < sites; ++i) {
-      if (var[v][i] != 0 && solver.val(var[v][i]) > 0) found[v] = live[i];
+    for (std::size_t r = 0; r < sites; ++r) {
+      if (var[v][r] == 0 || solver.val(var[v][r]) <= 0) continue;
+      if (found[v].x >= 0 || taken[r]) return result;
+      taken[r] = 1;
+      found[v] = chip.siteOfRank(static_cast<int>(r));
     }
   }
-  // The solver's model is trusted only once its placement checks out.
-  std::vector<char> taken(rank.size(), 0);
   for (int v : withEdges) {
-    const Location s = found[v];
-    if (s.x < 0) return result;
-    char& mark = taken[static_cast<std::size_t>(s.y) * chip.width() + s.x];
-    if (mark) return result;
-    mark = 1;
     for (int w : adj[v]) {
-      if (found[w].x >= 0 && !chip.coupled(s, found[w])) return result;
+      if (!chip.coupled(found[v], found[w])) return result;
     }
   }
   result.status = EmbedStatus::kFound;

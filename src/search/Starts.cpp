@@ -1,9 +1,9 @@
 #include "search/Starts.h"
 
-#include "search/EmbeddingSat.h"
-
 #include <algorithm>
 #include <random>
+
+#include "search/EmbeddingSat.h"
 
 namespace {
 
