@@ -377,6 +377,26 @@ TEST(ReversedRouting, BackwardsThenForwardsGivesValidMappingsOfBothDirections) {
 
 }  // namespace
 
+// At the top level the beam router's mapping is kept when it needs fewer SWAPs than the best
+// the windows found: on multiplier_n15 it does, and its files pass the check.
+TEST(BeamAtTheTopLevel, KeepsTheBeamWhereItBeatsTheWindows) {
+  if (!gen::kOptimised) GTEST_SKIP() << "the top level's search is slow unoptimised";
+  const std::string path = std::string(TEST_DATA_DIR) + "/qasmbench/qasmbench-multiplier_n15.circ";
+  SearchPlan windowsOnly = planFor(Effort::kMax, 3);
+  windowsOnly.beamRounds = 0;
+  InterActGraph plain(path, 4, 4, -1);
+  const SearchResult without = searchMapping(plain, windowsOnly, 2);
+  const Mapped with = mapFile(path, 4, 4, Effort::kMax, 2);
+  ASSERT_EQ(with.check.status, 0) << with.check.message;
+  EXPECT_FALSE(without.beamed);
+  EXPECT_TRUE(with.result.beamed);
+  EXPECT_LT(with.result.costs.first, without.costs.first);
+  EXPECT_NE(
+      with.check.message.find(", " + std::to_string(with.result.costs.first) + " SWAPs inserted"),
+      std::string::npos)
+      << with.check.message;
+}
+
 // Annealing hands back a start it met: a rearrangement of the given start whose routing costs
 // what it reports, never more than the given start's; across generated circuits it finds
 // cheaper starts, or it would be annealing nothing.

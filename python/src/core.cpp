@@ -137,7 +137,11 @@ nb::dict mappingFields(const MapResult& r, const MapNames& names, const Chip& ch
   d["qubits"] = r.qubits;
   d["width"] = r.width;
   d["height"] = r.height;
-  d["window"] = r.window;
+  if (r.beamed) {
+    d["window"] = nb::none();
+  } else {
+    d["window"] = r.window;
+  }
   d["graded"] = r.weighting == Weighting::kGraded;
   d["two_qubit_gates"] = r.twoQubitGates;
   d["swap_count"] = r.swaps;

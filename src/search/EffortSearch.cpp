@@ -10,6 +10,7 @@
 #include "driver/Cancel.h"
 #include "routing/Routers.h"
 #include "search/Anneal.h"
+#include "search/BeamRefine.h"
 #include "search/ReversedMapping.h"
 #include "search/Starts.h"
 #include "search/Walks.h"
@@ -118,6 +119,11 @@ SearchPlan planFor(Effort effort, int window) {
     plan.annealCeiling = 100000000;
     plan.rounds = 8;
     plan.patience = 3;
+    plan.beam.width = 32;
+    plan.beamRounds = 4;
+    plan.beamLooks = {0.2, 0.35, 0.1};
+    plan.beamWork = 64000;
+    plan.beamNarrowest = 8;
   }
   return plan;
 }
@@ -450,6 +456,43 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   for (std::size_t k = 0; k < annealed.size(); ++k) {
     result.routings += routings[k];
     if (better(annealed[k], best, plan.tieOnRestoring)) best = annealed[k];
+  }
+
+  // The beam router from the best mapping's forward start, once per price of the gates ahead.
+  if (plan.beamRounds > 0 && !plan.beamLooks.empty() && best.costs.first > 0 &&
+      reversibleCircuit(graph.lines)) {
+    AllocMatrix from = best.start;
+    if (best.reversed) {
+      RouteOutput none;
+      routeOn(0, best.start, backward, {best.window, best.weighting}, none, &from);
+    }
+    BeamPlan beam = plan.beam;
+    beam.width = static_cast<int>(std::min<long long>(beam.width, plan.beamWork / gates));
+    std::vector<BeamMapping> beamed(beam.width >= plan.beamNarrowest ? plan.beamLooks.size() : 0);
+    runTasks(beamed.size(), threads, cancel, [&](std::size_t k, std::size_t) {
+      BeamPlan mine = beam;
+      mine.lookWeight = plan.beamLooks[k];
+      beamed[k] = beamRefine(graph, from, mine, plan.beamRounds);
+    });
+    std::size_t pick = beamed.size();
+    for (std::size_t k = 0; k < beamed.size(); ++k) {
+      Candidate c;
+      c.costs = beamed[k].costs;
+      c.index = next + static_cast<long>(k);
+      if (beamed[k].found && better(c, best, plan.tieOnRestoring)) {
+        best = c;
+        pick = k;
+      }
+    }
+    if (pick < beamed.size()) {
+      result.found = true;
+      result.start = std::move(beamed[pick].start);
+      result.beamed = true;
+      result.swaps = std::move(beamed[pick].swaps);
+      result.costs = best.costs;
+      result.candidate = best.index;
+      return result;
+    }
   }
 
   result.found = true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/InterActGraph.h"
+#include "routing/BeamRouter.h"
 #include "routing/GridPaths.h"
 #include "search/Embedding.h"
 
@@ -60,6 +61,15 @@ struct SearchPlan {
   double annealTemperature = 1.0;
   bool tieOnRestoring = false;      // ties of routing SWAPs go to fewer restoring SWAPs
   bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too
+  // Beam routing of the best mapping at the end (beamRefine, beamRounds rounds back and forth),
+  // once for each price of the gates ahead in beamLooks; no beam when beamRounds is 0. The beam
+  // is beam.width placements wide, or narrower on long circuits: beamWork placements kept over
+  // all gates of one routing; none when that is narrower than beamNarrowest.
+  BeamPlan beam;
+  int beamRounds = 0;
+  std::vector<double> beamLooks;
+  long long beamWork = 0;
+  int beamNarrowest = 1;
 };
 
 // A window as reports name it: "16", or "16 graded" when its gates count by graded weighting.
@@ -74,7 +84,11 @@ struct SearchResult {
   AllocMatrix start;                       // the starting placement to route
   int window = 0;                          // the window to route it with
   Weighting weighting = Weighting::kEven;  // how that window counts its gates
-  bool reversed = false;   // route the reversed circuit from `start` and read it backwards
+  bool reversed = false;  // route the reversed circuit from `start` and read it backwards
+  // The beam router's SWAPs before each gate, from `start`, when `beamed`; the window and the
+  // direction are then unused.
+  bool beamed = false;
+  std::vector<SwapList> swaps;
   RouteCosts costs{0, 0};  // its routing and routing-plus-restoring SWAPs
   long candidate = -1;     // its index in the search's fixed candidate order
   int starts = 0;          // starting placements tried
