@@ -377,25 +377,44 @@ TEST(ReversedRouting, BackwardsThenForwardsGivesValidMappingsOfBothDirections) {
 
 }  // namespace
 
-// At the top level the beam router's mapping is kept when it needs fewer SWAPs than the best
-// the windows found: on multiplier_n15 it does, and its files pass the check.
-TEST(BeamAtTheTopLevel, KeepsTheBeamWhereItBeatsTheWindows) {
+struct RouterCase {
+  const char* circuit;
+  int width, height;
+  Router router;  // the router whose mapping the top level keeps there
+};
+
+class TopLevelRouters : public testing::TestWithParam<RouterCase> {};
+
+// At the top level the beam's or the exact router's mapping is kept where it needs fewer SWAPs
+// than the search finds without that router, and its files pass the check.
+TEST_P(TopLevelRouters, KeepTheRouterWhereItBeatsTheRest) {
   if (!gen::kOptimised) GTEST_SKIP() << "the top level's search is slow unoptimised";
-  const std::string path = std::string(TEST_DATA_DIR) + "/qasmbench/qasmbench-multiplier_n15.circ";
-  SearchPlan windowsOnly = planFor(Effort::kMax, 3);
-  windowsOnly.beamRounds = 0;
-  InterActGraph plain(path, 4, 4, -1);
-  const SearchResult without = searchMapping(plain, windowsOnly, 2);
-  const Mapped with = mapFile(path, 4, 4, Effort::kMax, 2);
+  const RouterCase& c = GetParam();
+  const std::string path = std::string(TEST_DATA_DIR) + "/qasmbench/" + c.circuit + ".circ";
+  SearchPlan without = planFor(Effort::kMax, 3);
+  if (c.router == Router::kBeam) without.beamRounds = 0;
+  if (c.router == Router::kExact) without.exactLimit = 0;
+  InterActGraph plain(path, c.width, c.height, -1);
+  const SearchResult rest = searchMapping(plain, without, 2);
+  const Mapped with = mapFile(path, c.width, c.height, Effort::kMax, 2);
   ASSERT_EQ(with.check.status, 0) << with.check.message;
-  EXPECT_FALSE(without.beamed);
-  EXPECT_TRUE(with.result.beamed);
-  EXPECT_LT(with.result.costs.first, without.costs.first);
+  EXPECT_NE(rest.router, c.router);
+  EXPECT_EQ(with.result.router, c.router);
+  EXPECT_LT(with.result.costs.first, rest.costs.first);
   EXPECT_NE(
       with.check.message.find(", " + std::to_string(with.result.costs.first) + " SWAPs inserted"),
       std::string::npos)
       << with.check.message;
 }
+
+INSTANTIATE_TEST_SUITE_P(Circuits, TopLevelRouters,
+                         testing::Values(RouterCase{"qasmbench-multiplier_n15", 4, 4,
+                                                    Router::kBeam},
+                                         RouterCase{"qasmbench-hhl_n7", 3, 3, Router::kExact}),
+                         [](const testing::TestParamInfo<RouterCase>& info) {
+                           return info.param.router == Router::kBeam ? std::string("Beam")
+                                                                     : std::string("Exact");
+                         });
 
 // Annealing hands back a start it met: a rearrangement of the given start whose routing costs
 // what it reports, never more than the given start's; across generated circuits it finds

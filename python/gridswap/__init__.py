@@ -164,7 +164,7 @@ class Mapping:
     layout: str  #: its layout file: where each qubit ends
     circuit: str  #: the imported program in gridswap's circuit format
     chip: Chip  #: the chip mapped onto
-    window: Optional[int]  #: the look-ahead window of the kept routing; None: the beam router's
+    window: Optional[int]  #: the look-ahead window of the kept routing; None: the beam's or exact router's
     effort: str  #: the effort level
     initial_placement: Dict[int, int]  #: logical qubit -> device index at the start
     final_placement: Dict[int, int]  #: logical qubit -> device index at the end

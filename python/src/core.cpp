@@ -137,7 +137,7 @@ nb::dict mappingFields(const MapResult& r, const MapNames& names, const Chip& ch
   d["qubits"] = r.qubits;
   d["width"] = r.width;
   d["height"] = r.height;
-  if (r.beamed) {
+  if (r.router != Router::kWindowed) {
     d["window"] = nb::none();
   } else {
     d["window"] = r.window;

@@ -70,7 +70,7 @@ MapResult mapQasm(const std::string& source, const MapNames& names, const MapOpt
     result.swaps = found.costs.first;
     result.window = found.window;
     result.weighting = found.weighting;
-    result.beamed = found.beamed;
+    result.router = found.router;
     result.searched = true;
     verifyAndExport(result, names);
     return result;
@@ -119,8 +119,9 @@ void verifyAndExport(MapResult& result, const MapNames& names) {
   if (!readBack.ok()) throw MapError("Internal error: " + readBack.message);
   const std::string title =
       names.source + " mapped by gridswap-qasm (" +
-      (result.beamed ? std::string("beam router")
-                     : "window " + windowName(result.window, result.weighting)) +
+      (result.router == Router::kWindowed
+           ? "window " + windowName(result.window, result.weighting)
+           : routingName(result.router, 0, result.weighting) + " router") +
       (result.searched ? std::string(", effort search")
                        : ", placement seed " + std::to_string(result.bestSeed)) +
       ")";

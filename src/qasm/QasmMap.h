@@ -34,7 +34,7 @@ struct MapResult {
   int height = 0;
   int window = 3;
   Weighting weighting = Weighting::kEven;  // how the kept window counted its gates
-  bool beamed = false;                     // the beam router made the kept routing, not a window
+  Router router = Router::kWindowed;       // the router of the kept routing
   long long twoQubitGates = 0;
   int swaps = 0;                    // SWAPs inserted by the kept trial (its costU)
   int depth = 0;                    // two-qubit depth of the mapped circuit, SWAPs included

@@ -27,7 +27,7 @@ void renderMapping(InterActGraph& graph, const SearchResult& result, std::string
   layoutText.clear();
   if (!result.found) return;
   std::ostringstream circuit;
-  if (result.beamed) {
+  if (result.router != Router::kWindowed) {
     writeWithSwaps(graph, result.start, result.swaps, circuit, layoutText);
   } else if (result.reversed) {
     std::vector<SwapList> gateSwaps;
@@ -229,8 +229,7 @@ int runMapCommand(const std::vector<std::string>& args) {
             << (onChip ? "chip=" + chipFile
                        : "grid=" + std::to_string(graph.grid.width) + "x" +
                              std::to_string(graph.grid.height))
-            << ", window size="
-            << (result.beamed ? "beam" : windowName(result.window, result.weighting))
+            << ", window size=" << routingName(result.router, result.window, result.weighting)
             << ", costR=" << result.costs.second << ", costU= " << result.costs.first
             << ", depth=" << depth << std::endl;
   // A stage the search did not reach (it stopped at a perfect placement) shows as "-".

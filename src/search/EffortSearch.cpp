@@ -8,6 +8,7 @@
 
 #include "chip/Chip.h"
 #include "driver/Cancel.h"
+#include "routing/ExactRouter.h"
 #include "routing/Routers.h"
 #include "search/Anneal.h"
 #include "search/BeamRefine.h"
@@ -74,6 +75,12 @@ std::string windowName(int window, Weighting weighting) {
   return std::to_string(window) + (weighting == Weighting::kGraded ? " graded" : "");
 }
 
+std::string routingName(Router router, int window, Weighting weighting) {
+  if (router == Router::kBeam) return "beam";
+  if (router == Router::kExact) return "exact";
+  return windowName(window, weighting);
+}
+
 SearchPlan planFor(Effort effort, int window) {
   SearchPlan plan;
   plan.windows = {window};
@@ -124,6 +131,7 @@ SearchPlan planFor(Effort effort, int window) {
     plan.beamLooks = {0.2, 0.35, 0.1};
     plan.beamWork = 64000;
     plan.beamNarrowest = 8;
+    plan.exactLimit = 5000000;
   }
   return plan;
 }
@@ -458,9 +466,26 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     if (better(annealed[k], best, plan.tieOnRestoring)) best = annealed[k];
   }
 
+  // Mappings given as SWAPs before each gate, the beam's and the exact router's, replace the
+  // best when they are better.
+  Router router = Router::kWindowed;
+  AllocMatrix givenStart;
+  std::vector<SwapList> givenSwaps;
+  auto offer = [&](Router by, const RouteCosts& costs, long index, AllocMatrix& start,
+                   std::vector<SwapList>& swaps) {
+    Candidate c;
+    c.costs = costs;
+    c.index = index;
+    if (!better(c, best, plan.tieOnRestoring)) return;
+    best = c;
+    router = by;
+    givenStart = std::move(start);
+    givenSwaps = std::move(swaps);
+  };
+  const bool given = best.costs.first > 0 && reversibleCircuit(graph.lines);
+
   // The beam router from the best mapping's forward start, once per price of the gates ahead.
-  if (plan.beamRounds > 0 && !plan.beamLooks.empty() && best.costs.first > 0 &&
-      reversibleCircuit(graph.lines)) {
+  if (given && plan.beamRounds > 0 && !plan.beamLooks.empty()) {
     AllocMatrix from = best.start;
     if (best.reversed) {
       RouteOutput none;
@@ -474,25 +499,44 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       mine.lookWeight = plan.beamLooks[k];
       beamed[k] = beamRefine(graph, from, mine, plan.beamRounds);
     });
-    std::size_t pick = beamed.size();
     for (std::size_t k = 0; k < beamed.size(); ++k) {
-      Candidate c;
-      c.costs = beamed[k].costs;
-      c.index = next + static_cast<long>(k);
-      if (beamed[k].found && better(c, best, plan.tieOnRestoring)) {
-        best = c;
-        pick = k;
+      if (beamed[k].found)
+        offer(Router::kBeam, beamed[k].costs, next + static_cast<long>(k), beamed[k].start,
+              beamed[k].swaps);
+    }
+  }
+  next += static_cast<long>(plan.beamLooks.size());
+
+  // The exact router on tiny circuits; the qubits without gates and the fillers take the free
+  // sites in index order.
+  if (given && plan.exactLimit > 0) {
+    ExactRouting exact = routeExact(*graph.chip, LineView(forward), plan.exactLimit);
+    if (exact.found) {
+      std::vector<char> placed(graph.nodeNum, 0);
+      for (const auto& row : exact.start) {
+        for (int q : row)
+          if (q >= 0) placed[q] = 1;
       }
+      int q = 0;
+      for (auto& row : exact.start) {
+        for (int& at : row) {
+          while (q < graph.nodeNum && placed[q])
+            ++q;
+          if (at == -1 && q < graph.nodeNum) placed[q] = 1, at = q;
+        }
+      }
+      offer(Router::kExact, swapCosts(exact.gateSwaps, graph.grid.width, graph.grid.height), next,
+            exact.start, exact.gateSwaps);
     }
-    if (pick < beamed.size()) {
-      result.found = true;
-      result.start = std::move(beamed[pick].start);
-      result.beamed = true;
-      result.swaps = std::move(beamed[pick].swaps);
-      result.costs = best.costs;
-      result.candidate = best.index;
-      return result;
-    }
+  }
+  if (router != Router::kWindowed) {
+    result.found = true;
+    result.router = router;
+    result.start = std::move(givenStart);
+    result.swaps = std::move(givenSwaps);
+    result.costs = best.costs;
+    result.candidate = best.index;
+    return result;
   }
 
   result.found = true;

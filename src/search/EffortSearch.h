@@ -16,6 +16,10 @@ enum class Effort { kDefault, kMore, kMax };
 // The level named `name` ("default", "more", "max"); false for any other name.
 bool parseEffort(const std::string& name, Effort* effort);
 
+// The router that made a mapping: the windowed router under some window, the beam router
+// (beamRefine) or the exact router (routeExact).
+enum class Router { kWindowed, kBeam, kExact };
+
 // The knobs of one search; each level is one setting of them.
 struct SearchPlan {
   // Work units for the search of a placement under which every two-qubit gate acts on a
@@ -70,10 +74,17 @@ struct SearchPlan {
   std::vector<double> beamLooks;
   long long beamWork = 0;
   int beamNarrowest = 1;
+  // The exact router for circuits whose placements (usable sites to the power of the qubits
+  // with gates) number at most exactLimit; 0 never runs it.
+  long long exactLimit = 0;
 };
 
 // A window as reports name it: "16", or "16 graded" when its gates count by graded weighting.
 std::string windowName(int window, Weighting weighting);
+
+// What the report says in place of the window for a mapping of `router`: the window's name for
+// the windowed router, else "beam" or "exact".
+std::string routingName(Router router, int window, Weighting weighting);
 
 // The plan of a level for the window the user asked for.
 SearchPlan planFor(Effort effort, int window);
@@ -85,9 +96,9 @@ struct SearchResult {
   int window = 0;                          // the window to route it with
   Weighting weighting = Weighting::kEven;  // how that window counts its gates
   bool reversed = false;  // route the reversed circuit from `start` and read it backwards
-  // The beam router's SWAPs before each gate, from `start`, when `beamed`; the window and the
-  // direction are then unused.
-  bool beamed = false;
+  // The router of the kept mapping; with the beam or the exact router, `swaps` holds the SWAPs
+  // before each gate from `start`, and the window and the direction are unused.
+  Router router = Router::kWindowed;
   std::vector<SwapList> swaps;
   RouteCosts costs{0, 0};  // its routing and routing-plus-restoring SWAPs
   long candidate = -1;     // its index in the search's fixed candidate order
