@@ -177,6 +177,8 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plan.annealRuns = 0;
   plan.perfectWork = 0;
   plan.prefixWork = 0;
+  plan.beamRounds = 0;
+  plan.exactLimit = 0;
   std::vector<std::pair<std::string, SearchPlan>> plans;
   SearchPlan windowOnly = plan;
   windowOnly.windows = {3};
@@ -197,7 +199,13 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   SearchPlan annealed = full;
   annealed.perfectWork = 0;
   annealed.prefixWork = 0;
+  annealed.beamRounds = 0;
+  annealed.exactLimit = 0;
   plans.emplace_back("+ annealing", annealed);
+  annealed.beamRounds = full.beamRounds;
+  plans.emplace_back("+ beam router", annealed);
+  annealed.exactLimit = full.exactLimit;
+  plans.emplace_back("+ exact router", annealed);
   plans.emplace_back("+ perfect placements (= max)", full);
   return plans;
 }

@@ -126,11 +126,11 @@ SearchPlan planFor(Effort effort, int window) {
     plan.annealCeiling = 100000000;
     plan.rounds = 8;
     plan.patience = 3;
-    plan.beam.width = 32;
+    plan.beam.width = 128;
     plan.beamRounds = 4;
     plan.beamLooks = {0.2, 0.35, 0.1};
-    plan.beamWork = 64000;
-    plan.beamNarrowest = 8;
+    plan.beamWork = 256000;
+    plan.beamNarrowest = 32;
     plan.exactLimit = 5000000;
   }
   return plan;
