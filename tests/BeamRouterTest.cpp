@@ -116,6 +116,11 @@ TEST(BeamRouterInput, GivesNoRoutingForAQubitWithoutASite) {
   lines[0].q1 = 0;
   lines[0].q2 = 2;
   EXPECT_FALSE(routeBeam(chip, start, LineView(lines), BeamPlan()).found);
+  // Also when only a later gate, which the first one's prices look at, has such a qubit.
+  lines.resize(2);
+  lines[1] = lines[0];
+  lines[0].q2 = 1;
+  EXPECT_FALSE(routeBeam(chip, start, LineView(lines), BeamPlan()).found);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 struct State {
   std::vector<int> site;   // per qubit: its site's index (y * width + x), -1 when it has none
   std::vector<int> at;     // per site: its qubit, -1 when empty, kNoSite off the chip
-  std::uint64_t hash = 0;  // placementHash of `site`, kept up to date move by move
+  std::uint64_t hash = 0;  // standHash of every qubit and its site, combined by exclusive or
   int swaps = 0;           // SWAPs since the start
   long long score = 0;     // swaps priced with the gates ahead; lower is better
   int parent = -1;         // position in the beam before this gate
@@ -102,6 +102,10 @@ BeamRouting routeBeam(const Chip& chip, const AllocMatrix& start, LineView lines
       first.hash ^= standHash(first.at[s], s);
     }
   }
+  // The prices read the sites of the gates ahead, so every gate's qubits need one.
+  for (const auto& g : gates) {
+    if (first.site[g.first] < 0 || first.site[g.second] < 0) return result;
+  }
 
   // Integer prices, so that the choice is the same on every machine.
   const int horizon = std::max(plan.horizon, 0);
@@ -133,7 +137,6 @@ BeamRouting routeBeam(const Chip& chip, const AllocMatrix& start, LineView lines
     kept.clear();
     for (std::size_t p = 0; p < beam.size(); ++p) {
       const State& st = beam[p];
-      if (st.site[a] < 0 || st.site[b] < 0) return result;
       const int d = board.distance(st.site[a], st.site[b]);
       if (d > static_cast<int>(st.at.size())) return result;
       frontier.assign(1, st);
