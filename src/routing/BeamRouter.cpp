@@ -23,15 +23,16 @@ struct State {
 // The chip as the beam reads it: sites by index, their usable neighbours and distances.
 class Board {
  public:
-  explicit Board(const Chip& chip) : chip_(chip), width_(chip.width()) {
-    const int sites = chip.width() * chip.height();
+  explicit Board(const Chip& chip) : chip_(chip) {
+    const int width = chip.width();
+    const int sites = width * chip.height();
     loc_.resize(sites);
     next_.resize(sites);
     for (int i = 0; i < sites; ++i) {
-      loc_[i] = {i % width_, i / width_};
+      loc_[i] = {i % width, i / width};
       if (!chip.live(loc_[i])) continue;
       for (Location n : chip.neighbours(loc_[i]))
-        next_[i].push_back(n.y * width_ + n.x);
+        next_[i].push_back(n.y * width + n.x);
     }
   }
   int distance(int a, int b) const { return chip_.distance(loc_[a], loc_[b]); }
@@ -40,7 +41,6 @@ class Board {
 
  private:
   const Chip& chip_;
-  int width_;
   std::vector<Location> loc_;
   std::vector<std::vector<int>> next_;
 };

@@ -16,9 +16,7 @@ class States {
   States(int sites, int qubits) : sites_(sites), qubits_(qubits), power_(qubits, 1) {
     for (int q = 1; q < qubits; ++q)
       power_[q] = power_[q - 1] * sites;
-    count_ = qubits > 0 ? power_[qubits - 1] * sites : 1;
   }
-  long long count() const { return count_; }
   int siteOf(long long s, int q) const { return static_cast<int>(s / power_[q] % sites_); }
   // The sites of every qubit; false when two share one.
   bool read(long long s, std::vector<int>& site, std::vector<int>& at) const {
@@ -41,7 +39,6 @@ class States {
  private:
   int sites_, qubits_;
   std::vector<long long> power_;
-  long long count_ = 1;
 };
 
 }  // namespace

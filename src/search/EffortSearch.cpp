@@ -517,13 +517,13 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
         for (int q : row)
           if (q >= 0) placed[q] = 1;
       }
-      int q = 0;
+      std::vector<int> rest;
+      for (int q = 0; q < graph.nodeNum; ++q)
+        if (!placed[q]) rest.push_back(q);
+      std::size_t r = 0;
       for (auto& row : exact.start) {
-        for (int& at : row) {
-          while (q < graph.nodeNum && placed[q])
-            ++q;
-          if (at == -1 && q < graph.nodeNum) placed[q] = 1, at = q;
-        }
+        for (int& at : row)
+          if (at == -1 && r < rest.size()) at = rest[r++];
       }
       offer(Router::kExact, swapCosts(exact.gateSwaps, graph.grid.width, graph.grid.height), next,
             exact.start, exact.gateSwaps);
