@@ -179,6 +179,7 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   plan.prefixWork = 0;
   plan.beamRounds = 0;
   plan.exactLimit = 0;
+  plan.wideWindows.clear();
   std::vector<std::pair<std::string, SearchPlan>> plans;
   SearchPlan windowOnly = plan;
   windowOnly.windows = {3};
@@ -201,11 +202,14 @@ std::vector<std::pair<std::string, SearchPlan>> ideaPlans() {
   annealed.prefixWork = 0;
   annealed.beamRounds = 0;
   annealed.exactLimit = 0;
+  annealed.wideWindows.clear();
   plans.emplace_back("+ annealing", annealed);
   annealed.beamRounds = full.beamRounds;
   plans.emplace_back("+ beam router", annealed);
   annealed.exactLimit = full.exactLimit;
   plans.emplace_back("+ exact router", annealed);
+  annealed.wideWindows = full.wideWindows;
+  plans.emplace_back("+ " + std::to_string(full.wideWindows.size()) + " wide windows", annealed);
   plans.emplace_back("+ perfect placements (= max)", full);
   return plans;
 }

@@ -4,6 +4,7 @@
 // refinement uses gives valid mappings in both directions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <sstream>
@@ -414,6 +415,49 @@ INSTANTIATE_TEST_SUITE_P(Circuits, TopLevelRouters,
                          [](const testing::TestParamInfo<RouterCase>& info) {
                            return info.param.router == Router::kBeam ? std::string("Beam")
                                                                      : std::string("Exact");
+                         });
+
+struct WideCase {
+  const char* circuit;
+  int width;
+  int height;
+  bool wins;  // a wide window's mapping is kept
+};
+
+class WideWindows : public testing::TestWithParam<WideCase> {};
+
+// The wide windows' candidates stay apart until the end, so they never cost SWAPs: where one of
+// them is kept it needs fewer than the search without them and names its window, elsewhere
+// the result is the same; its files pass the check.
+TEST_P(WideWindows, WinWhereTheySeeFartherAndCostNothingElsewhere) {
+  const WideCase& c = GetParam();
+  const std::string path = std::string(TEST_DATA_DIR) + "/qasmbench/" + c.circuit + ".circ";
+  SearchPlan without = planFor(Effort::kMore, 3);
+  without.wideWindows.clear();
+  InterActGraph plain(path, c.width, c.height, -1);
+  const SearchResult rest = searchMapping(plain, without, 2);
+  const Mapped with = mapFile(path, c.width, c.height, Effort::kMore, 2);
+  ASSERT_EQ(with.check.status, 0) << with.check.message;
+  const std::vector<int> wide = planFor(Effort::kMore, 3).wideWindows;
+  const bool kept = std::find(wide.begin(), wide.end(), with.result.window) != wide.end();
+  EXPECT_EQ(kept, c.wins) << "window " << with.result.window;
+  if (c.wins) {
+    EXPECT_LT(with.result.costs.first, rest.costs.first);
+  } else {
+    EXPECT_EQ(with.result.costs, rest.costs);
+    EXPECT_EQ(with.result.window, rest.window);
+    EXPECT_EQ(with.result.start, rest.start);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Circuits, WideWindows,
+                         testing::Values(WideCase{"qasmbench-square_root_n18", 4, 5, true},
+                                         WideCase{"qasmbench-qft_n18", 4, 5, false},
+                                         WideCase{"qasmbench-gcm_n13", 4, 4, false}),
+                         [](const testing::TestParamInfo<WideCase>& info) {
+                           std::string name = info.param.circuit;
+                           name = name.substr(name.find('-') + 1);
+                           return name;
                          });
 
 // Annealing hands back a start it met: a rearrangement of the given start whose routing costs

@@ -58,99 +58,6 @@ bool better(const Candidate& a, const Candidate& b, bool tieOnRestoring) {
 
 }  // namespace
 
-bool parseEffort(const std::string& name, Effort* effort) {
-  if (name == "default") {
-    *effort = Effort::kDefault;
-  } else if (name == "more") {
-    *effort = Effort::kMore;
-  } else if (name == "max") {
-    *effort = Effort::kMax;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-std::string windowName(int window, Weighting weighting) {
-  return std::to_string(window) + (weighting == Weighting::kGraded ? " graded" : "");
-}
-
-std::string routingName(Router router, int window, Weighting weighting) {
-  if (router == Router::kBeam) return "beam";
-  if (router == Router::kExact) return "exact";
-  return windowName(window, weighting);
-}
-
-SearchPlan planFor(Effort effort, int window) {
-  SearchPlan plan;
-  plan.windows = {window};
-  if (effort == Effort::kDefault) return plan;
-  plan.extraStarts = true;
-  plan.bandStarts = true;
-  plan.tieOnRestoring = true;
-  plan.reversedCandidates = true;
-  const std::vector<int> more = {0, 2, 3, 4, 6, 8, 12};
-  const std::vector<int> max = {0, 2, 3, 4, 6, 8, 12, 20, 30};
-  for (int w : effort == Effort::kMore ? more : max) {
-    if (w != window) plan.windows.push_back(w);
-  }
-  if (effort == Effort::kMore) {
-    plan.refineTop = 16;
-    plan.rounds = 4;
-    plan.patience = 1;
-    plan.workFactor = 10;
-    plan.workFloor = 200000;
-    plan.perfectWork = 2000000;
-    plan.perfectScale = 300;
-    plan.perfectCeiling = 100000000;
-    plan.prefixStart = true;
-    plan.prefixWork = 2000000;
-  } else {
-    plan.gradedWindows = {6, 10, 16, 24};
-    plan.randomStarts = 64;
-    plan.refineTop = 256;
-    plan.workFactor = 100;
-    plan.workFloor = 6000000;
-    plan.workCeiling = 30000000;
-    // Loose patterns on large grids may need the whole bound; circuits that cannot embed are
-    // mostly proved so at once and spend none of it.
-    plan.perfectWork = 100000000;
-    // Up to about a minute of the solver here on the largest circuits it is asked about.
-    plan.perfectSatWork = 2000000000;
-    plan.prefixStart = true;
-    plan.prefixWork = 20000000;
-    plan.settleGates = 10;
-    plan.annealRuns = 3;
-    plan.annealFactor = 500;
-    plan.annealFloor = 20000000;
-    plan.annealCeiling = 100000000;
-    plan.rounds = 8;
-    plan.patience = 3;
-    plan.beam.width = 128;
-    plan.beamRounds = 4;
-    plan.beamLooks = {0.2, 0.35, 0.1};
-    plan.beamWork = 256000;
-    plan.beamNarrowest = 32;
-    plan.exactLimit = 5000000;
-  }
-  return plan;
-}
-
-long long perfectBound(const InterActGraph& graph, const SearchPlan& plan) {
-  long long gates = 0;
-  for (const CircuitLine& line : graph.lines)
-    gates += line.kind == CircuitLine::kGate && line.q1 != line.q2 ? 1 : 0;
-  const long long scaled = plan.perfectScale * gates * graph.chip->liveCount();
-  return std::max(plan.perfectWork, std::min(scaled, plan.perfectCeiling));
-}
-
-long long satConflicts(const InterActGraph& graph, const SearchPlan& plan) {
-  if (plan.perfectSatWork <= 0) return 0;
-  const long long pairs =
-      std::max<long long>(1, static_cast<long long>(graph.nodeNum) * graph.chip->liveCount());
-  return std::max<long long>(1, plan.perfectSatWork / pairs);
-}
-
 SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int threads,
                            const std::atomic<bool>* cancel) {
   SearchResult result;
@@ -234,6 +141,9 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
     settings.push_back({w, Weighting::kEven});
   for (int w : plan.gradedWindows)
     settings.push_back({w, Weighting::kGraded});
+  const std::size_t narrow = settings.size();  // the settings every start is routed with
+  for (int w : plan.wideWindows)
+    settings.push_back({w, Weighting::kEven});
   std::vector<TrialWorkspace> workspaces;
   for (int t = 0; t < std::max(threads, 1); ++t)
     workspaces.emplace_back(graph);
@@ -311,7 +221,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       std::max<long long>(routingCap * 6 / 10, static_cast<long long>(jobs.size())));
   const std::size_t directions = reversible ? 2 : 1;
   for (std::size_t s : startOrder) {
-    for (std::size_t w = 0; w < settings.size(); ++w) {
+    for (std::size_t w = 0; w < narrow; ++w) {
       for (std::size_t d = 0; d < directions; ++d) {
         const bool defaultTrial = s < greedy && w == 0 && d == 0;
         if (!defaultTrial && jobs.size() < firstCap) jobs.push_back({s, w, d == 1});
@@ -321,7 +231,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   // In two batches, the search's own starts first: nothing beats a mapping without SWAPs, so
   // the search ends as soon as it has one.
   const std::size_t firstBatch =
-      std::min(jobs.size(), routed.size() + extras * settings.size() * directions);
+      std::min(jobs.size(), routed.size() + extras * narrow * directions);
   for (std::size_t batchEnd : {firstBatch, jobs.size()}) {
     const std::size_t done = routed.size();
     if (best.costs.first == 0 || batchEnd <= done) continue;
@@ -336,20 +246,56 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       if (better(routed[i], best, plan.tieOnRestoring)) best = routed[i];
     }
   }
+
+  // The wide windows from the distinct starts of the best routings so far. Their candidates
+  // are kept apart (wideBest) until the beam, so that every other step runs as without them.
+  const std::size_t firstEnd = routed.size();
+  Candidate wideBest;
+  if (best.costs.first > 0 && narrow < settings.size() && plan.wideStarts > 0) {
+    std::vector<std::size_t> byBest(firstEnd);
+    for (std::size_t i = 0; i < firstEnd; ++i)
+      byBest[i] = i;
+    std::stable_sort(byBest.begin(), byBest.end(), [&](std::size_t a, std::size_t b) {
+      return better(routed[a], routed[b], true);
+    });
+    std::vector<char> taken(starts.size(), 0);
+    int chosen = 0;
+    for (std::size_t i : byBest) {
+      const std::size_t s = jobs[i].start;
+      if (chosen == plan.wideStarts) break;
+      if (taken[s]) continue;
+      taken[s] = 1;
+      ++chosen;
+      for (std::size_t w = narrow; w < settings.size(); ++w) {
+        for (std::size_t d = 0; d < directions; ++d)
+          jobs.push_back({s, w, d == 1});
+      }
+    }
+    routed.resize(jobs.size());
+    ends.resize(jobs.size());
+    runTasks(jobs.size() - firstEnd, threads, cancel, [&](std::size_t k, std::size_t worker) {
+      const std::size_t i = firstEnd + k;
+      routed[i] = routeOnce(worker, starts[jobs[i].start], settings[jobs[i].window],
+                            jobs[i].backwards, static_cast<long>(i), &ends[i]);
+    });
+    for (std::size_t i = firstEnd; i < routed.size(); ++i) {
+      if (better(routed[i], wideBest, plan.tieOnRestoring)) wideBest = routed[i];
+    }
+  }
   result.routings += static_cast<long>(routed.size());
   result.phaseU = best.costs.first;
 
   // Refinement of the best candidates, the best of each window in turn so that every window
   // gets its share: the placement a routing ends in starts a routing in the other direction,
   // whose end starts the next, and so on while rounds (two routings each) still improve.
-  std::vector<std::size_t> order(routed.size());
+  std::vector<std::size_t> order(firstEnd);
   for (std::size_t i = 0; i < order.size(); ++i)
     order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return better(routed[a], routed[b], true);
   });
   std::vector<int> seen(settings.size(), 0);
-  std::vector<int> rankOf(routed.size());
+  std::vector<int> rankOf(firstEnd);
   for (std::size_t i : order)
     rankOf[i] = seen[jobs[i].window]++;
   std::stable_sort(order.begin(), order.end(),
@@ -362,16 +308,28 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
           : static_cast<std::size_t>(std::min<long long>(
                 {static_cast<long long>(order.size()), std::max(plan.refineTop, 0),
                  std::max<long long>(refineCap, std::min(plan.refineTop, 4))}));
+  // The wide windows' best are refined besides.
+  std::vector<std::size_t> picked(order.begin(), order.begin() + refine);
+  if (refine > 0) {
+    std::vector<std::size_t> wide;
+    for (std::size_t i = firstEnd; i < routed.size(); ++i)
+      wide.push_back(i);
+    std::stable_sort(wide.begin(), wide.end(), [&](std::size_t a, std::size_t b) {
+      return better(routed[a], routed[b], true);
+    });
+    wide.resize(std::min<std::size_t>(wide.size(), std::max(plan.wideRefine, 0)));
+    picked.insert(picked.end(), wide.begin(), wide.end());
+  }
   const long base = static_cast<long>(routed.size());
   const int rounds = std::max(plan.rounds, 0);
-  std::vector<Candidate> refined(refine);
-  std::vector<long> runs(refine, 0);
-  runTasks(refine, threads, cancel, [&](std::size_t t, std::size_t worker) {
-    const Candidate& seed = routed[order[t]];
+  std::vector<Candidate> refined(picked.size());
+  std::vector<long> runs(picked.size(), 0);
+  runTasks(picked.size(), threads, cancel, [&](std::size_t t, std::size_t worker) {
+    const Candidate& seed = routed[picked[t]];
     Candidate& mine = refined[t];
     mine = seed;
     const LookSetting look{seed.window, seed.weighting};
-    AllocMatrix from = ends[order[t]];
+    AllocMatrix from = ends[picked[t]];
     bool backwards = !seed.reversed;
     int idle = 0;
     for (int r = 0; r < rounds && idle < plan.patience && !cancelled(cancel); ++r) {
@@ -396,9 +354,10 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
       idle = improved ? 0 : idle + 1;
     }
   });
-  for (std::size_t t = 0; t < refine; ++t) {
+  for (std::size_t t = 0; t < picked.size(); ++t) {
     result.routings += runs[t];
-    if (better(refined[t], best, plan.tieOnRestoring)) best = refined[t];
+    Candidate& kept = t < refine ? best : wideBest;
+    if (better(refined[t], kept, plan.tieOnRestoring)) kept = refined[t];
   }
   result.refinedU = best.costs.first;
 
@@ -406,16 +365,17 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   // start, whose shape suits annealing even when its own routing is not yet cheap.
   std::vector<const Candidate*> seeds;
   const Candidate* bestForward = nullptr;
-  for (const auto* list : {&routed, &refined}) {
-    for (const Candidate& c : *list) {
-      if (!c.reversed && (!bestForward || better(c, *bestForward, plan.tieOnRestoring)))
-        bestForward = &c;
-    }
+  const Candidate* wideForward = nullptr;  // the same of the wide windows
+  for (std::size_t i = 0; i < routed.size() + refined.size(); ++i) {
+    const bool wide = i < routed.size() ? i >= firstEnd : i - routed.size() >= refine;
+    const Candidate& c = i < routed.size() ? routed[i] : refined[i - routed.size()];
+    const Candidate*& kept = wide ? wideForward : bestForward;
+    if (!c.reversed && (!kept || better(c, *kept, plan.tieOnRestoring))) kept = &c;
   }
   if (bestForward) seeds.push_back(bestForward);
   for (std::size_t s : bandStarts) {
     const Candidate* bandBest = nullptr;
-    for (std::size_t i = 0; i < routed.size(); ++i) {
+    for (std::size_t i = 0; i < firstEnd; ++i) {
       if (jobs[i].start == s && !routed[i].reversed &&
           (!bandBest || better(routed[i], *bandBest, plan.tieOnRestoring)))
         bandBest = &routed[i];
@@ -425,6 +385,9 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   if (seeds.size() > static_cast<std::size_t>(std::max(plan.annealRuns, 0)))
     seeds.resize(std::max(plan.annealRuns, 0));
   if (best.costs.first == 0) seeds.clear();
+  // The wide windows' best forward candidate anneals too, with a share of its own.
+  const std::size_t shares = std::max<std::size_t>(seeds.size(), 1);
+  if (!seeds.empty() && wideForward) seeds.push_back(wideForward);
   // A routing's work grows with the SWAPs it inserts (each searches meeting sites), so the
   // annealing budget counts a routing as its gates plus four per SWAP of the run's start.
   long long annealWork = plan.annealFactor * std::max(graph.qubitNum, 1) * gates;
@@ -432,10 +395,10 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   if (plan.annealCeiling > 0) annealWork = std::min(annealWork, plan.annealCeiling);
   std::vector<long> steps(seeds.size());
   std::vector<long> firstIndex(seeds.size());
-  long next = base + 2 * static_cast<long>(refine) * rounds;
+  long next = base + 2 * static_cast<long>(picked.size()) * rounds;
   for (std::size_t k = 0; k < seeds.size(); ++k) {
     const long long perRouting = gates + 4LL * seeds[k]->costs.first;
-    steps[k] = static_cast<long>(annealWork / static_cast<long long>(seeds.size()) / perRouting);
+    steps[k] = static_cast<long>(annealWork / static_cast<long long>(shares) / perRouting);
     firstIndex[k] = next;
     next += steps[k];
   }
@@ -463,7 +426,15 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   });
   for (std::size_t k = 0; k < annealed.size(); ++k) {
     result.routings += routings[k];
-    if (better(annealed[k], best, plan.tieOnRestoring)) best = annealed[k];
+    Candidate& kept = seeds[k] == wideForward ? wideBest : best;
+    if (better(annealed[k], kept, plan.tieOnRestoring)) kept = annealed[k];
+  }
+  // The beam starts from the best without the wide windows and, when theirs is better, from
+  // theirs as well.
+  std::vector<Candidate> beamFrom{best};
+  if (better(wideBest, best, plan.tieOnRestoring)) {
+    best = wideBest;
+    beamFrom.push_back(best);
   }
 
   // Mappings given as SWAPs before each gate, the beam's and the exact router's, replace the
@@ -484,20 +455,24 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   };
   const bool given = best.costs.first > 0 && reversibleCircuit(graph.lines);
 
-  // The beam router from the best mapping's forward start, once per price of the gates ahead.
-  if (given && plan.beamRounds > 0 && !plan.beamLooks.empty()) {
-    AllocMatrix from = best.start;
-    if (best.reversed) {
-      RouteOutput none;
-      routeOn(0, best.start, backward, {best.window, best.weighting}, none, &from);
+  // The beam router from those forward starts, once per price of the gates ahead.
+  const std::size_t looks = plan.beamLooks.size();
+  if (given && plan.beamRounds > 0 && looks > 0) {
+    std::vector<AllocMatrix> froms;
+    for (const Candidate& c : beamFrom) {
+      froms.push_back(c.start);
+      if (c.reversed) {
+        RouteOutput none;
+        routeOn(0, c.start, backward, {c.window, c.weighting}, none, &froms.back());
+      }
     }
     BeamPlan beam = plan.beam;
     beam.width = static_cast<int>(std::min<long long>(beam.width, plan.beamWork / gates));
-    std::vector<BeamMapping> beamed(beam.width >= plan.beamNarrowest ? plan.beamLooks.size() : 0);
+    std::vector<BeamMapping> beamed(beam.width >= plan.beamNarrowest ? froms.size() * looks : 0);
     runTasks(beamed.size(), threads, cancel, [&](std::size_t k, std::size_t) {
       BeamPlan mine = beam;
-      mine.lookWeight = plan.beamLooks[k];
-      beamed[k] = beamRefine(graph, from, mine, plan.beamRounds);
+      mine.lookWeight = plan.beamLooks[k % looks];
+      beamed[k] = beamRefine(graph, froms[k / looks], mine, plan.beamRounds);
     });
     for (std::size_t k = 0; k < beamed.size(); ++k) {
       if (beamed[k].found)
@@ -505,7 +480,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
               beamed[k].swaps);
     }
   }
-  next += static_cast<long>(plan.beamLooks.size());
+  next += 2 * static_cast<long>(looks);
 
   // The exact router on tiny circuits; the qubits without gates and the fillers take the free
   // sites in index order.

@@ -35,8 +35,14 @@ struct SearchPlan {
   long long perfectSatWork = 0;
   std::vector<int> windows;        // windows every start is routed with (the user's window first)
   std::vector<int> gradedWindows;  // windows it is routed with under graded weighting as well
-  bool extraStarts = false;        // serpentine and depth-first starts besides the greedy ones
-  bool bandStarts = false;         // band starts as well (with extraStarts)
+  // Wide windows, routed only from the starts of the wideStarts best first routings (both
+  // directions), whose wideRefine best are refined besides the others: they see past the next
+  // layers of long circuits of scattered gates but cost too much to route from every start.
+  std::vector<int> wideWindows;
+  int wideStarts = 0;
+  int wideRefine = 0;
+  bool extraStarts = false;  // serpentine and depth-first starts besides the greedy ones
+  bool bandStarts = false;   // band starts as well (with extraStarts)
   // A start that embeds the longest prefix of the circuit it can (with extraStarts), searched
   // with prefixWork units.
   bool prefixStart = false;
