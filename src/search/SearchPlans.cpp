@@ -44,7 +44,7 @@ SearchPlan planFor(Effort effort, int window) {
   }
   if (effort == Effort::kMore) {
     plan.refineTop = 16;
-    plan.wideWindows = {60, 120, 240};
+    plan.wideWindows = {40, 80, 160, 320};
     plan.wideStarts = 4;
     plan.wideRefine = 2;
     plan.rounds = 4;
