@@ -10,35 +10,45 @@ namespace {
 
 constexpr std::uint16_t kUnreached = std::numeric_limits<std::uint16_t>::max();
 
-// The placements as numbers: digit q (base `sites`) is the usable site of qubit q.
-class States {
+// The placements of k qubits on distinct sites of n, numbered 0 .. n!/(n-k)! - 1: qubit q's
+// digit is its site's position among the sites the qubits before it left free, of weight
+// (n - 0) x .. x (n - q + 1).
+class Placements {
  public:
-  States(int sites, int qubits) : sites_(sites), qubits_(qubits), power_(qubits, 1) {
+  Placements(int sites, int qubits) : sites_(sites), qubits_(qubits), weight_(qubits, 1) {
     for (int q = 1; q < qubits; ++q)
-      power_[q] = power_[q - 1] * sites;
+      weight_[q] = weight_[q - 1] * (sites - q + 1);
   }
-  int siteOf(long long s, int q) const { return static_cast<int>(s / power_[q] % sites_); }
-  // The sites of every qubit; false when two share one.
-  bool read(long long s, std::vector<int>& site, std::vector<int>& at) const {
-    std::fill(at.begin(), at.end(), -1);
+  // The number of the placement with qubit q on site[q].
+  long long rank(const std::vector<int>& site) const {
+    long long r = 0;
     for (int q = 0; q < qubits_; ++q) {
-      site[q] = static_cast<int>(s % sites_);
-      s /= sites_;
-      if (at[site[q]] >= 0) return false;
-      at[site[q]] = q;
+      int digit = site[q];
+      for (int p = 0; p < q; ++p)
+        digit -= site[p] < site[q] ? 1 : 0;
+      r += digit * weight_[q];
     }
-    return true;
+    return r;
   }
-  // The placement after a SWAP of sites u and v, whose qubits are qu and qv (-1: none).
-  long long swapped(long long s, int u, int v, int qu, int qv) const {
-    if (qu >= 0) s += (v - u) * power_[qu];
-    if (qv >= 0) s += (u - v) * power_[qv];
-    return s;
+  // The sites of placement r, into site.
+  void unrank(long long r, std::vector<int>& site, std::vector<char>& used) const {
+    std::fill(used.begin(), used.end(), 0);
+    for (int q = 0; q < qubits_; ++q) {
+      int digit = static_cast<int>(r / weight_[q] % (sites_ - q));
+      int s = 0;
+      for (;; ++s) {
+        if (used[s]) continue;
+        if (digit == 0) break;
+        --digit;
+      }
+      site[q] = s;
+      used[s] = 1;
+    }
   }
 
  private:
   int sites_, qubits_;
-  std::vector<long long> power_;
+  std::vector<long long> weight_;
 };
 
 }  // namespace
@@ -68,11 +78,12 @@ ExactRouting routeExact(const Chip& chip, LineView lines, long long limit) {
   const int sites = static_cast<int>(usable.size());
   const int qubits = static_cast<int>(original.size());
   if (gates.empty() || qubits > sites) return result;
-  long long count = 1;
+  long long n = 1;
   for (int q = 0; q < qubits; ++q) {
-    if (count > limit / sites) return result;
-    count *= sites;
+    n *= sites - q;
+    if (n > limit) return result;
   }
+  if (n * static_cast<long long>(gates.size()) > limit * 8) return result;
   std::vector<std::vector<char>> coupled(sites, std::vector<char>(sites, 0));
   std::vector<std::pair<int, int>> couplers;
   for (int u = 0; u < sites; ++u) {
@@ -82,29 +93,32 @@ ExactRouting routeExact(const Chip& chip, LineView lines, long long limit) {
       couplers.emplace_back(u, v);
     }
   }
-  // Only placements with distinct sites are states; each gets a number of its own and the
-  // states one SWAP away, per coupler (-1 where the SWAP moves nobody).
-  const States states(sites, qubits);
-  std::vector<int> site(qubits), at(sites);
-  std::vector<int> id(count, -1);
-  std::vector<long long> placement;
-  for (long long s = 0; s < count; ++s) {
-    if (!states.read(s, site, at)) continue;
-    id[s] = static_cast<int>(placement.size());
-    placement.push_back(s);
-  }
-  const long long n = static_cast<long long>(placement.size());
+  // Every placement's sites, and the placements one SWAP away per coupler (-1 where the SWAP
+  // moves nobody).
+  const Placements placements(sites, qubits);
   const std::size_t E = couplers.size();
-  if (n * static_cast<long long>(gates.size()) > limit * 8) return result;
-  std::vector<int> next(n * E, -1);
+  std::vector<std::uint16_t> siteTable(static_cast<std::size_t>(n) * qubits);
+  std::vector<int> next(static_cast<std::size_t>(n) * E, -1);
+  std::vector<int> site(qubits), at(sites);
+  std::vector<char> used(sites);
   for (long long i = 0; i < n; ++i) {
-    states.read(placement[i], site, at);
+    placements.unrank(i, site, used);
+    std::fill(at.begin(), at.end(), -1);
+    for (int q = 0; q < qubits; ++q) {
+      siteTable[i * qubits + q] = static_cast<std::uint16_t>(site[q]);
+      at[site[q]] = q;
+    }
     for (std::size_t e = 0; e < E; ++e) {
       const auto [u, v] = couplers[e];
-      if (at[u] >= 0 || at[v] >= 0)
-        next[i * E + e] = id[states.swapped(placement[i], u, v, at[u], at[v])];
+      if (at[u] < 0 && at[v] < 0) continue;
+      if (at[u] >= 0) site[at[u]] = v;
+      if (at[v] >= 0) site[at[v]] = u;
+      next[i * E + e] = static_cast<int>(placements.rank(site));
+      if (at[u] >= 0) site[at[u]] = u;
+      if (at[v] >= 0) site[at[v]] = v;
     }
   }
+  auto siteOf = [&](long long i, int q) { return siteTable[i * qubits + q]; };
 
   // cost[k][i]: the fewest SWAPs that run gates 0 .. k and end in state i, where gate k acts
   // on a coupler. Layer k spreads layer k - 1 (every state at 0 for the first gate) over the
@@ -137,9 +151,7 @@ ExactRouting routeExact(const Chip& chip, LineView lines, long long limit) {
     }
     const auto [a, b] = gates[k];
     for (long long i = 0; i < n; ++i) {
-      if (here[i] != kUnreached &&
-          !coupled[states.siteOf(placement[i], a)][states.siteOf(placement[i], b)])
-        here[i] = kUnreached;
+      if (here[i] != kUnreached && !coupled[siteOf(i, a)][siteOf(i, b)]) here[i] = kUnreached;
     }
   }
 
@@ -182,9 +194,8 @@ ExactRouting routeExact(const Chip& chip, LineView lines, long long limit) {
     // The SWAPs from `found` to `end`, in the order they are made.
     SwapList& path = result.gateSwaps[k];
     for (long long i = found; i != end; i = from[i]) {
-      const long long s = placement[i], t = placement[from[i]];
       for (int q = 0; q < qubits; ++q) {
-        const int su = states.siteOf(s, q), st = states.siteOf(t, q);
+        const int su = siteOf(i, q), st = siteOf(from[i], q);
         if (su != st) {
           path.emplace_back(usable[su], usable[st]);
           break;
@@ -197,7 +208,7 @@ ExactRouting routeExact(const Chip& chip, LineView lines, long long limit) {
   for (const Location& l : usable)
     result.start[l.y][l.x] = -1;
   for (int q = 0; q < qubits; ++q) {
-    const Location l = usable[states.siteOf(placement[end], q)];
+    const Location l = usable[siteOf(end, q)];
     result.start[l.y][l.x] = original[q];
   }
   return result;

@@ -8,8 +8,8 @@
 
 // The fewest SWAPs under which the two-qubit gates of a circuit run in their order, over every
 // start placement: a cheapest-path search over all placements of the qubits that have gates,
-// gate by gate. It is exact, and only for tiny chips: the placements number the usable sites
-// to the power of those qubits.
+// gate by gate. It is exact, and only for tiny chips: the placements of k qubits on n usable
+// sites number n! / (n - k)!.
 
 // What the search found: a start placement and the SWAPs before each two-qubit gate.
 struct ExactRouting {
@@ -20,8 +20,8 @@ struct ExactRouting {
 };
 
 // Routes the two-qubit gates of `lines` (other lines are passed over) on `chip`'s usable
-// couplers with the fewest SWAPs, from the best start; nothing when the usable sites to the
-// power of the qubits with gates exceed `limit`, or the placements of distinct sites times the
-// gates exceed 8 x `limit` (the search keeps two bytes for each). Of equal routings it gives
-// the same one on every run.
+// couplers with the fewest SWAPs, from the best start; nothing when the placements of the
+// qubits with gates on distinct usable sites exceed `limit`, or they times the gates exceed
+// 8 x `limit` (the search keeps two bytes for each). Of equal routings it gives the same one on
+// every run.
 ExactRouting routeExact(const Chip& chip, LineView lines, long long limit);
