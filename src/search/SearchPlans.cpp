@@ -52,7 +52,7 @@ SearchPlan planFor(Effort effort, int window) {
     plan.workFactor = 10;
     plan.workFloor = 200000;
     plan.perfectWork = 2000000;
-    plan.perfectScale = 300;
+    plan.perfectScale = 600;
     plan.perfectCeiling = 100000000;
     plan.prefixStart = true;
     plan.prefixWork = 2000000;
