@@ -24,7 +24,8 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: gridswap-quality [--threads N] [--ideas] [--qiskit FILE] [--dry-run] <report.md>";
+    "Usage: gridswap-quality [--threads N] [--ideas] [--qiskit FILE] [--qiskit-in-order FILE] "
+    "[--dry-run] <report.md>";
 
 const std::vector<std::string> kLevels = {"default", "more", "max"};
 
@@ -58,15 +59,17 @@ struct QiskitRun {
   int swaps = -1;
   double seconds = 0;
 };
+// The runs as measured, and held to the input's gate order (--in-order), by circuit and grid.
 std::map<std::string, QiskitRun> qiskitRuns;
+std::map<std::string, QiskitRun> inOrderRuns;
 
-// The key of a circuit on a W x H grid in qiskitRuns.
+// The key of a circuit on a W x H grid in a map of runs.
 std::string runKey(const std::string& circuit, int W, int H) {
   return circuit + " " + std::to_string(W) + "x" + std::to_string(H);
 }
 
 // Reads the tab-separated lines "circuit W H swaps seconds" of the Qiskit script.
-bool readQiskitRuns(const std::string& path) {
+bool readQiskitRuns(const std::string& path, std::map<std::string, QiskitRun>* runs) {
   std::ifstream in(path);
   if (!in) return false;
   for (std::string line; std::getline(in, line);) {
@@ -76,15 +79,16 @@ bool readQiskitRuns(const std::string& path) {
     int W = 0, H = 0;
     QiskitRun run;
     if (fields >> circuit >> W >> H >> run.swaps >> run.seconds)
-      qiskitRuns[runKey(circuit, W, H)] = run;
+      (*runs)[runKey(circuit, W, H)] = run;
   }
   return true;
 }
 
 // The measured Qiskit run of a circuit, or swaps -1.
-QiskitRun qiskitRun(const std::string& circuit, int W, int H) {
-  auto it = qiskitRuns.find(runKey(circuit, W, H));
-  return it == qiskitRuns.end() ? QiskitRun{} : it->second;
+QiskitRun qiskitRun(const std::map<std::string, QiskitRun>& runs, const std::string& circuit, int W,
+                    int H) {
+  auto it = runs.find(runKey(circuit, W, H));
+  return it == runs.end() ? QiskitRun{} : it->second;
 }
 
 // A count, or "-" for none.
@@ -227,6 +231,42 @@ std::string fixed(double value, int digits) {
   return out.str();
 }
 
+// gridswap's SWAPs against one Qiskit measurement: per level the (gridswap, Qiskit) counts of
+// every circuit measured, and the seconds of both over them.
+struct Against {
+  std::vector<std::vector<std::pair<int, int>>> swaps;
+  std::vector<double> ourSeconds;
+  double theirSeconds = 0;
+  // Counts level l's outcome against run q when q was measured.
+  void add(std::size_t l, int ours, double seconds, const QiskitRun& q) {
+    if (q.swaps < 0) return;
+    swaps[l].emplace_back(ours, q.swaps);
+    ourSeconds[l] += seconds;
+  }
+};
+
+// The summary table of `a`: per level the geometric mean of gridswap / Qiskit over the
+// circuits where both need SWAPs, how many, those above Qiskit, the worst ratio, the seconds.
+void writeAgainst(std::ostream& md, const Against& a, const std::vector<std::string>& levels) {
+  md << "| level | geometric mean of gridswap / Qiskit | circuits | above Qiskit | worst ratio "
+        "| gridswap s | Qiskit s |\n|---|---:|---:|---:|---:|---:|---:|\n";
+  for (std::size_t l = 0; l < levels.size(); ++l) {
+    double logSum = 0, worstRatio = 0;
+    int counted = 0, above = 0;
+    for (const auto& [ours, theirs] : a.swaps[l]) {
+      if (ours > theirs) ++above;
+      if (theirs == 0 || ours == 0) continue;
+      ++counted;
+      const double ratio = static_cast<double>(ours) / theirs;
+      worstRatio = std::max(worstRatio, ratio);
+      logSum += std::log(ratio);
+    }
+    md << "| " << levels[l] << " | " << (counted ? fixed(std::exp(logSum / counted), 2) : "-")
+       << " | " << counted << " | " << above << " | " << fixed(worstRatio, 2) << " | "
+       << fixed(a.ourSeconds[l], 1) << " | " << fixed(a.theirSeconds, 1) << " |\n";
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -235,6 +275,7 @@ int main(int argc, char** argv) {
   bool ideas = false;
   bool dryRun = false;
   std::string qiskitFile;
+  std::string inOrderFile;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help") {
@@ -246,6 +287,8 @@ int main(int argc, char** argv) {
       dryRun = true;
     } else if (a == "--qiskit" && i + 1 < argc) {
       qiskitFile = argv[++i];
+    } else if (a == "--qiskit-in-order" && i + 1 < argc) {
+      inOrderFile = argv[++i];
     } else if (a == "--threads" && i + 1 < argc) {
       threads = std::max(1, std::atoi(argv[++i]));
     } else if (a.rfind("--threads=", 0) == 0) {
@@ -269,9 +312,12 @@ int main(int argc, char** argv) {
     std::cerr << "Cannot write file: " << report << std::endl;
     return 1;
   }
-  if (!qiskitFile.empty() && !readQiskitRuns(qiskitFile)) {
-    std::cerr << "Cannot open file: " << qiskitFile << std::endl;
-    return 1;
+  for (const auto& [file, runs] :
+       {std::pair{qiskitFile, &qiskitRuns}, {inOrderFile, &inOrderRuns}}) {
+    if (!file.empty() && !readQiskitRuns(file, runs)) {
+      std::cerr << "Cannot open file: " << file << std::endl;
+      return 1;
+    }
   }
   if (dryRun) {
     std::cout << "would write " << report << " with " << threads << " thread"
@@ -306,26 +352,25 @@ int main(int argc, char** argv) {
   // Per level: SWAPs of every row, and seconds in all.
   std::vector<std::vector<int>> rowSwaps(kLevels.size());
   std::vector<double> total(kLevels.size(), 0);
-  // Per level, for the comparison with Qiskit: (gridswap's SWAPs, Qiskit's) of every circuit
-  // measured, the seconds of both.
-  std::vector<std::vector<std::pair<int, int>>> againstQiskit(kLevels.size());
-  std::vector<double> ourSeconds(kLevels.size(), 0);
-  double qiskitSeconds = 0;
+  // The comparisons with Qiskit as measured and held to the gate order.
+  Against againstQiskit{std::vector<std::vector<std::pair<int, int>>>(kLevels.size()),
+                        std::vector<double>(kLevels.size(), 0)};
+  Against againstInOrder = againstQiskit;
   for (const SabreRow& row : kSabreRows) {
-    const QiskitRun q = qiskitRun(row.circuit, row.side, row.side);
+    const QiskitRun q = qiskitRun(qiskitRuns, row.circuit, row.side, row.side);
+    const QiskitRun qo = qiskitRun(inOrderRuns, row.circuit, row.side, row.side);
     md << "| " << row.circuit << " | " << row.side << " x " << row.side << " | " << row.swaps
        << " | " << countText(row.qmap) << " | " << countText(row.mlqls) << " | " << row.best
        << " | " << countText(q.swaps) << " | " << (q.swaps < 0 ? "-" : fixed(q.seconds, 2)) << " |";
-    if (q.swaps >= 0) qiskitSeconds += q.seconds;
+    if (q.swaps >= 0) againstQiskit.theirSeconds += q.seconds;
+    if (qo.swaps >= 0) againstInOrder.theirSeconds += qo.seconds;
     for (std::size_t l = 0; l < kLevels.size(); ++l) {
       const Outcome o =
           mapFile(dataPath(row.circuit), row.side, row.side, kLevels[l], threads, scratch);
       rowSwaps[l].push_back(o.swaps);
       total[l] += o.seconds;
-      if (q.swaps >= 0) {
-        againstQiskit[l].emplace_back(o.swaps, q.swaps);
-        ourSeconds[l] += o.seconds;
-      }
+      againstQiskit.add(l, o.swaps, o.seconds, q);
+      againstInOrder.add(l, o.swaps, o.seconds, qo);
       md << ' ' << o.swaps << " | " << o.depth << " | " << fixed(o.seconds, 2) << " |";
       std::cerr << row.circuit << ' ' << row.side << ' ' << kLevels[l] << ' ' << o.swaps << ' '
                 << o.seconds << std::endl;
@@ -423,18 +468,18 @@ int main(int argc, char** argv) {
     const int side = static_cast<int>(outcomes[0].grid.find(" x "));
     const int W = std::atoi(outcomes[0].grid.substr(0, side).c_str());
     const int H = std::atoi(outcomes[0].grid.substr(side + 3).c_str());
-    const QiskitRun q = qiskitRun("qasmbench-" + name, W, H);
+    const QiskitRun q = qiskitRun(qiskitRuns, "qasmbench-" + name, W, H);
+    const QiskitRun qo = qiskitRun(inOrderRuns, "qasmbench-" + name, W, H);
     md << "| qasmbench-" << name << " | " << outcomes[0].grid << " | " << countText(q.swaps)
        << " | " << (q.swaps < 0 ? "-" : fixed(q.seconds, 2)) << " |";
-    if (q.swaps >= 0) qiskitSeconds += q.seconds;
+    if (q.swaps >= 0) againstQiskit.theirSeconds += q.seconds;
+    if (qo.swaps >= 0) againstInOrder.theirSeconds += qo.seconds;
     std::string worse;
     for (std::size_t l = 0; l < kLevels.size(); ++l) {
       const Outcome& o = outcomes[l];
       md << ' ' << o.swaps << " | " << o.depth << " | " << fixed(o.seconds, 2) << " |";
-      if (q.swaps >= 0) {
-        againstQiskit[l].emplace_back(o.swaps, q.swaps);
-        ourSeconds[l] += o.seconds;
-      }
+      againstQiskit.add(l, o.swaps, o.seconds, q);
+      againstInOrder.add(l, o.swaps, o.seconds, qo);
     }
     for (std::size_t l = 1; l < kLevels.size(); ++l) {
       if (outcomes[l].swaps > outcomes[0].swaps) worse += (worse.empty() ? "" : ", ") + kLevels[l];
@@ -446,31 +491,23 @@ int main(int argc, char** argv) {
 
   // Against Qiskit's SABRE, measured.
   md << "\n## Against Qiskit's SABRE, measured side by side\n\n";
-  if (againstQiskit[0].empty()) {
+  if (againstQiskit.swaps[0].empty()) {
     md << "Not measured in this run (no `--qiskit` file).\n";
   } else {
     md << "The table's rows and the corpus circuits that `bench/qiskit_sabre.py` measured ("
-       << againstQiskit[0].size()
+       << againstQiskit.swaps[0].size()
        << "): the geometric mean of gridswap's SWAPs over Qiskit's, over the circuits where "
           "both need SWAPs (how many); the circuits where gridswap needs more; the worst ratio; "
-          "the seconds of both on this machine (Qiskit's for all its seeds).\n\n"
-       << "| level | geometric mean of gridswap / Qiskit | circuits | above Qiskit | worst ratio "
-          "| gridswap s | Qiskit s |\n|---|---:|---:|---:|---:|---:|---:|\n";
-    for (std::size_t l = 0; l < kLevels.size(); ++l) {
-      double logSum = 0, worstRatio = 0;
-      int counted = 0, above = 0;
-      for (const auto& [ours, theirs] : againstQiskit[l]) {
-        if (ours > theirs) ++above;
-        if (theirs == 0 || ours == 0) continue;
-        ++counted;
-        const double ratio = static_cast<double>(ours) / theirs;
-        worstRatio = std::max(worstRatio, ratio);
-        logSum += std::log(ratio);
-      }
-      md << "| " << kLevels[l] << " | " << (counted ? fixed(std::exp(logSum / counted), 2) : "-")
-         << " | " << counted << " | " << above << " | " << fixed(worstRatio, 2) << " | "
-         << fixed(ourSeconds[l], 1) << " | " << fixed(qiskitSeconds, 1) << " |\n";
-    }
+          "the seconds of both on this machine (Qiskit's for all its seeds).\n\n";
+    writeAgainst(md, againstQiskit, kLevels);
+  }
+  if (!againstInOrder.swaps[0].empty()) {
+    md << "\nSABRE may run gates on disjoint qubits out of order, which a mapped circuit of "
+          "gridswap may not. Held to the input's gate order (`bench/qiskit_sabre.py "
+          "--in-order`: a barrier on every qubit after each two-qubit gate), over the same "
+          "circuits ("
+       << againstInOrder.swaps[0].size() << "):\n\n";
+    writeAgainst(md, againstInOrder, kLevels);
   }
 
   // Chains.

@@ -1,7 +1,7 @@
 """Routes circuits in gridswap's format with Qiskit's SABRE at its strongest preset settings and
 prints, for each, the fewest SWAPs over several seeds and the wall seconds of all seeds.
 
-Usage: qiskit_sabre.py [--seeds N] CIRCUIT W H [CIRCUIT W H ...]   (W columns, H rows)
+Usage: qiskit_sabre.py [--seeds N] [--in-order] CIRCUIT W H [CIRCUIT W H ...]  (W columns, H rows)
 
 W H = 0 0 takes the grid gridswap picks for n qubits: H = ceil(sqrt(n)) rows, W = ceil(n / H).
 
@@ -13,8 +13,10 @@ seed_transpiler=SEED), and only its layout and routing stages run, as one Staged
 level 3 that is VF2Layout (a perfect layout when one exists), else SabreLayout with
 max_iterations=4, layout_trials=20 and swap_trials=20, then SabreSwap with 20 trials where
 needed. The inserted SWAPs are the swap gates of the routed circuit less those of the input.
-Seeds 0 .. N-1 (default 5); the fewest SWAPs is kept. Output lines, tab-separated:
-NAME W H SWAPS SECONDS, NAME being the file name without its folder and ".circ".
+Seeds 0 .. N-1 (default 5); the fewest SWAPs is kept. With --in-order a barrier on every qubit
+follows each two-qubit gate, so the routing keeps the input's gate order, as a mapped circuit of
+gridswap must: without it SABRE may run gates on disjoint qubits out of order. Output lines,
+tab-separated: NAME W H SWAPS SECONDS, NAME being the file name without its folder and ".circ".
 """
 import math
 import os
@@ -27,8 +29,9 @@ from qiskit.transpiler import CouplingMap, StagedPassManager, generate_preset_pa
 TWO_QUBIT = {"CNOT", "CZ", "CP", "SWAP", "GEO", "ZENO"}
 
 
-def read_circuit(path):
-    """The circuit's two-qubit gates as a QuantumCircuit on its declared qubits."""
+def read_circuit(path, in_order=False):
+    """The circuit's two-qubit gates as a QuantumCircuit on its declared qubits; with in_order,
+    a barrier on every qubit after each gate."""
     names = {}
     gates = []
     begun = False
@@ -57,6 +60,8 @@ def read_circuit(path):
             circuit.swap(a, b)
         else:
             circuit.cz(a, b)
+        if in_order:
+            circuit.barrier()
     return circuit
 
 
@@ -75,14 +80,19 @@ def route(circuit, width, height, seed):
 
 def main(args):
     seeds = 5
-    if args[:1] == ["--seeds"]:
-        seeds = int(args[1])
-        args = args[2:]
+    in_order = False
+    while args[:1] in (["--seeds"], ["--in-order"]):
+        if args[0] == "--seeds":
+            seeds = int(args[1])
+            args = args[2:]
+        else:
+            in_order = True
+            args = args[1:]
     if not args or len(args) % 3:
         sys.exit(__doc__.split("\n\n")[1])
     for i in range(0, len(args), 3):
         path, width, height = args[i], int(args[i + 1]), int(args[i + 2])
-        circuit = read_circuit(path)
+        circuit = read_circuit(path, in_order)
         if width == 0 or height == 0:
             height = math.isqrt(circuit.num_qubits - 1) + 1 if circuit.num_qubits > 1 else 1
             width = -(-circuit.num_qubits // height)

@@ -3,8 +3,10 @@
 # in build/qiskit-venv (once), routes every row of the published grid table and every corpus
 # circuit of bench/QUALITY.md on the same grid with bench/qiskit_sabre.py (level-3 layout and
 # routing stages, seeds 0 .. 4, the fewest SWAPs kept), and writes bench/quality/qiskit-sabre.tsv,
-# which scripts/quality.sh reads. Takes a few minutes; progress goes to standard error.
-# Usage: bench/qiskit_sabre.sh [--seeds N]
+# which scripts/quality.sh reads; with --in-order, routed in the input's gate order (a barrier
+# after every gate), bench/quality/qiskit-sabre-in-order.tsv. Takes a few minutes; progress goes
+# to standard error.
+# Usage: bench/qiskit_sabre.sh [--seeds N] [--in-order]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 venv=build/qiskit-venv
@@ -34,6 +36,9 @@ for name in adder_n4 adder_n10 adder_n433 multiplier_n15 multiplier_n45 multipli
   args+=("$(circuit "qasmbench-$name")" 0 0)
 done
 out=bench/quality/qiskit-sabre.tsv
+for arg in "$@"; do
+  if [ "$arg" = --in-order ]; then out=bench/quality/qiskit-sabre-in-order.tsv; fi
+done
 {
   echo "# Qiskit $("$venv/bin/python" -c 'import qiskit; print(qiskit.__version__)'), bench/qiskit_sabre.py $*"
   "$venv/bin/python" bench/qiskit_sabre.py "$@" "${args[@]}" | tee /dev/stderr
