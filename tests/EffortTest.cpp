@@ -144,8 +144,10 @@ TEST_P(MapCommand, AnswersWithStatusAndMessage) {
   const CommandCase& c = GetParam();
   std::string args = c.args;
   const std::string dir = testutil::tempDir();
-  for (std::size_t at; (at = args.find("OUT")) != std::string::npos;)
-    args.replace(at, 3, dir + "/out.circ");
+  // Searched on after each replacement: the folder's random name may itself hold "OUT".
+  const std::string out = dir + "/out.circ";
+  for (std::size_t at = 0; (at = args.find("OUT", at)) != std::string::npos; at += out.size())
+    args.replace(at, 3, out);
   const testutil::RunResult r = runMap(args);
   EXPECT_EQ(r.status, c.status) << r.out;
   EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << r.out;
