@@ -462,6 +462,49 @@ INSTANTIATE_TEST_SUITE_P(Circuits, WideWindows,
                            return name;
                          });
 
+struct LongCase {
+  const char* circuit;
+  int width;
+  int height;
+  bool runs;  // the circuit is large enough for the long pass
+};
+
+class LongAnnealing : public testing::TestWithParam<LongCase> {};
+
+// The long annealing pass only adds candidates: where it runs it finds a cheaper start than the
+// first pass alone (the beam and the exact router are off to see it), and on circuits too small
+// for it the search is the same routing for routing.
+TEST_P(LongAnnealing, FindsCheaperStartsWhereItRunsAndIsSkippedOnSmallCircuits) {
+  if (!gen::kOptimised) GTEST_SKIP() << "the top level's search is slow unoptimised";
+  const LongCase& c = GetParam();
+  const std::string path = std::string(TEST_DATA_DIR) + "/qasmbench/" + c.circuit + ".circ";
+  SearchPlan with = planFor(Effort::kMax, 3);
+  with.beamRounds = 0;
+  with.exactLimit = 0;
+  SearchPlan without = with;
+  without.annealLongFactor = 0;
+  InterActGraph a(path, c.width, c.height, -1);
+  InterActGraph b(path, c.width, c.height, -1);
+  const SearchResult longer = searchMapping(a, with, 2);
+  const SearchResult first = searchMapping(b, without, 2);
+  if (c.runs) {
+    EXPECT_LT(longer.costs.first, first.costs.first);
+    EXPECT_GT(longer.routings, first.routings);
+  } else {
+    EXPECT_EQ(longer.costs, first.costs);
+    EXPECT_EQ(longer.start, first.start);
+    EXPECT_EQ(longer.routings, first.routings);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Circuits, LongAnnealing,
+                         testing::Values(LongCase{"qasmbench-dnn_n33", 6, 6, true},
+                                         LongCase{"qasmbench-adder_n10", 3, 4, false}),
+                         [](const testing::TestParamInfo<LongCase>& info) {
+                           std::string name = info.param.circuit;
+                           return name.substr(name.find('-') + 1);
+                         });
+
 // Annealing hands back a start it met: a rearrangement of the given start whose routing costs
 // what it reports, never more than the given start's; across generated circuits it finds
 // cheaper starts, or it would be annealing nothing.

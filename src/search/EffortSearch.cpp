@@ -393,49 +393,59 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
   long long annealWork = plan.annealFactor * std::max(graph.qubitNum, 1) * gates;
   annealWork = std::max(annealWork, plan.annealFloor);
   if (plan.annealCeiling > 0) annealWork = std::min(annealWork, plan.annealCeiling);
-  std::vector<long> steps(seeds.size());
-  std::vector<long> firstIndex(seeds.size());
   long next = base + 2 * static_cast<long>(picked.size()) * rounds;
-  for (std::size_t k = 0; k < seeds.size(); ++k) {
-    const long long perRouting = gates + 4LL * seeds[k]->costs.first;
-    steps[k] = static_cast<long>(annealWork / static_cast<long long>(shares) / perRouting);
-    firstIndex[k] = next;
-    next += steps[k];
-  }
-  std::vector<Candidate> annealed(seeds.size());
-  std::vector<long> routings(seeds.size(), 0);
-  runTasks(seeds.size(), threads, cancel, [&](std::size_t k, std::size_t worker) {
-    AnnealPlan run;
-    run.steps = steps[k];
-    run.temperature = plan.annealTemperature;
-    run.seed = 7919u + static_cast<std::uint32_t>(k);
-    run.window = seeds[k]->window;
-    run.weighting = seeds[k]->weighting;
-    run.tieOnRestoring = plan.tieOnRestoring;
-    run.cancel = cancel;
-    const AnnealResult found =
-        annealStart(graph, workspaces[worker], forward, seeds[k]->start, run);
-    routings[k] = found.routings;
-    Candidate& c = annealed[k];
-    c = *seeds[k];
-    if (found.step >= 0) {
-      c.start = found.start;
-      c.costs = found.costs;
-      c.index = firstIndex[k] + found.step;
+  // One pass of annealing runs from every seed, sharing `work`; the candidates it finds are
+  // numbered on from `next`.
+  auto annealPass = [&](long long work) {
+    std::vector<long> steps(seeds.size());
+    std::vector<long> firstIndex(seeds.size());
+    for (std::size_t k = 0; k < seeds.size(); ++k) {
+      const long long perRouting = gates + 4LL * seeds[k]->costs.first;
+      steps[k] = static_cast<long>(work / static_cast<long long>(shares) / perRouting);
+      firstIndex[k] = next;
+      next += steps[k];
     }
-  });
-  for (std::size_t k = 0; k < annealed.size(); ++k) {
-    result.routings += routings[k];
-    Candidate& kept = seeds[k] == wideForward ? wideBest : best;
-    if (better(annealed[k], kept, plan.tieOnRestoring)) kept = annealed[k];
-  }
+    std::vector<Candidate> annealed(seeds.size());
+    std::vector<long> routings(seeds.size(), 0);
+    runTasks(seeds.size(), threads, cancel, [&](std::size_t k, std::size_t worker) {
+      AnnealPlan run;
+      run.steps = steps[k];
+      run.temperature = plan.annealTemperature;
+      run.seed = 7919u + static_cast<std::uint32_t>(k);
+      run.window = seeds[k]->window;
+      run.weighting = seeds[k]->weighting;
+      run.tieOnRestoring = plan.tieOnRestoring;
+      run.cancel = cancel;
+      const AnnealResult found =
+          annealStart(graph, workspaces[worker], forward, seeds[k]->start, run);
+      routings[k] = found.routings;
+      Candidate& c = annealed[k];
+      c = *seeds[k];
+      if (found.step >= 0) {
+        c.start = found.start;
+        c.costs = found.costs;
+        c.index = firstIndex[k] + found.step;
+      }
+    });
+    for (std::size_t k = 0; k < annealed.size(); ++k) {
+      result.routings += routings[k];
+      Candidate& kept = seeds[k] == wideForward ? wideBest : best;
+      if (better(annealed[k], kept, plan.tieOnRestoring)) kept = annealed[k];
+    }
+  };
+  annealPass(annealWork);
   // The beam starts from the best without the wide windows and, when theirs is better, from
   // theirs as well.
   std::vector<Candidate> beamFrom{best};
-  if (better(wideBest, best, plan.tieOnRestoring)) {
-    best = wideBest;
-    beamFrom.push_back(best);
-  }
+  if (better(wideBest, best, plan.tieOnRestoring)) beamFrom.push_back(wideBest);
+  // The long pass cools more slowly from the same seeds, where the ceiling left it room; the
+  // beam starts from its best too when that is better, so that it only adds.
+  long long longWork = plan.annealLongFactor * std::max(graph.qubitNum, 1) * gates;
+  if (plan.annealCeiling > 0) longWork = std::min(longWork, plan.annealCeiling);
+  if (longWork > annealWork && best.costs.first > 0 && wideBest.costs.first != 0)
+    annealPass(longWork);
+  if (better(wideBest, best, plan.tieOnRestoring)) best = wideBest;
+  if (better(best, beamFrom.back(), plan.tieOnRestoring)) beamFrom.push_back(best);
 
   // Mappings given as SWAPs before each gate, the beam's and the exact router's, replace the
   // best when they are better.
@@ -480,7 +490,7 @@ SearchResult searchMapping(InterActGraph& graph, const SearchPlan& plan, int thr
               beamed[k].swaps);
     }
   }
-  next += 2 * static_cast<long>(looks);
+  next += 3 * static_cast<long>(looks);
 
   // The exact router on tiny circuits; the qubits without gates and the fillers take the free
   // sites in index order.

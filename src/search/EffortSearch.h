@@ -68,6 +68,10 @@ struct SearchPlan {
   long long annealFactor = 0;
   long long annealFloor = 0;
   long long annealCeiling = 0;
+  // A second pass of the same runs with annealLongFactor times the default run's work (at most
+  // annealCeiling) when that is more than the first pass had: mid-sized circuits gain from
+  // slower cooling, and the first pass's finds still count.
+  long long annealLongFactor = 0;
   double annealTemperature = 1.0;
   bool tieOnRestoring = false;      // ties of routing SWAPs go to fewer restoring SWAPs
   bool reversedCandidates = false;  // reversed routings, read backwards, are candidates too

@@ -78,6 +78,7 @@ SearchPlan planFor(Effort effort, int window) {
     plan.annealFactor = 500;
     plan.annealFloor = 20000000;
     plan.annealCeiling = 100000000;
+    plan.annealLongFactor = 15000;
     plan.rounds = 8;
     plan.patience = 3;
     plan.beam.width = 128;
